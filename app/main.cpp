@@ -1,10 +1,7 @@
-// Entry point: the framework runs the one application object.
-#include "framework/App.h"
-#include "app/AudioControlApp.h"
+// Entry point (the application object arrives with the shell).
+#include <windows.h>
 
-static CAudioControlApp theApp;
-
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return AfxWinMain(hInstance, nCmdShow);
+    return 0;
 }

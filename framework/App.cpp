@@ -1,0 +1,170 @@
+#include "framework/App.h"
+#include "framework/Dialog.h"
+#include <commctrl.h>
+#include <ole2.h>
+
+namespace
+{
+CWinApp* g_pApp = nullptr;
+BOOL g_bOleInitialized = FALSE;
+
+std::string ModuleTitle()
+{
+    char szPath[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    const char* pszName = szPath;
+    for (const char* p = szPath; *p != '\0'; p = ::CharNextA(p))
+    {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            pszName = p + 1;
+    }
+    std::string title(pszName);
+    size_t nDot = title.rfind('.');
+    return nDot == std::string::npos ? title : title.substr(0, nDot);
+}
+
+// Lets the dialog manager handle the keys of a modeless dialog (Tab, mnemonics,
+// Enter, Escape) before the message is dispatched.
+BOOL PreTranslateDialogMessage(MSG* pMsg)
+{
+    HWND hWndRoot = pMsg->hwnd != nullptr ? ::GetAncestor(pMsg->hwnd, GA_ROOT) : nullptr;
+    CDialog* pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWndRoot));
+    return pDlg != nullptr && pDlg->IsModeless() && ::IsDialogMessageA(hWndRoot, pMsg);
+}
+}
+
+CWinApp::CWinApp()
+    : m_hInstance(nullptr), m_lpCmdLine(""), m_nCmdShow(SW_SHOWNORMAL), m_pMainWnd(nullptr),
+      m_nExitCode(0)
+{
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return m_nExitCode;
+}
+
+int CWinApp::Run()
+{
+    MSG msg = {};
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    {
+        if (PreTranslateDialogMessage(&msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    if (msg.message == WM_QUIT)
+        m_nExitCode = static_cast<int>(msg.wParam);
+    return ExitInstance();
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+LPCSTR SkipProgramName(LPCSTR lpszCommandLine)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(lpszCommandLine);
+    if (*p == '"')
+    {
+        for (++p; *p != '\0' && *p != '"'; ++p)
+        {
+        }
+        if (*p == '"')
+            ++p;
+    }
+    else
+    {
+        while (*p >= 0x21)
+            ++p;
+    }
+    while (*p != '\0' && *p < 0x21)
+        ++p;
+    return reinterpret_cast<LPCSTR>(p);
+}
+
+int AfxWinMain(HINSTANCE hInstance, int nCmdShow)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr)
+        return -1;
+    pApp->m_hInstance = hInstance;
+    pApp->m_lpCmdLine = SkipProgramName(::GetCommandLineA());
+    pApp->m_nCmdShow = nCmdShow;
+    pApp->m_strAppName = ModuleTitle();
+
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES };
+    ::InitCommonControlsEx(&icc);
+
+    int nResult = pApp->InitInstance() ? pApp->Run() : pApp->ExitInstance();
+    if (g_bOleInitialized)
+    {
+        ::OleUninitialize();
+        g_bOleInitialized = FALSE;
+    }
+    return nResult;
+}
+
+BOOL AfxOleInit()
+{
+    if (!g_bOleInitialized)
+        g_bOleInitialized = SUCCEEDED(::OleInitialize(nullptr));
+    return g_bOleInitialized;
+}
+
+std::string AfxLoadString(UINT nID)
+{
+    // LoadStringA cannot report a text's length, so grow until the text fits.
+    std::string text(256, '\0');
+    for (;;)
+    {
+        int nLen = ::LoadStringA(AfxGetResourceHandle(), nID, &text[0], static_cast<int>(text.size()));
+        if (nLen < static_cast<int>(text.size()) - 1)
+        {
+            text.resize(static_cast<size_t>(nLen > 0 ? nLen : 0));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+std::string AfxFormatString1(UINT nID, LPCSTR lpsz1)
+{
+    std::string text = AfxLoadString(nID);
+    size_t nPos = text.find("%1");
+    if (nPos != std::string::npos)
+        text.replace(nPos, 2, lpsz1);
+    return text;
+}
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType)
+{
+    CWinApp* pApp = AfxGetApp();
+    std::string title = pApp != nullptr && !pApp->m_strAppName.empty() ? pApp->m_strAppName
+                                                                        : ModuleTitle();
+    return ::MessageBoxA(::GetActiveWindow(), lpszText, title.c_str(), nType);
+}

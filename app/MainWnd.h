@@ -1,0 +1,35 @@
+// CMainWnd: the resident instance's hidden top-level window. Its class name is the
+// instance's identity; it owns the panel and answers a second start.
+#ifndef AURELON_MAINWND_H
+#define AURELON_MAINWND_H
+
+#include "framework/Wnd.h"
+
+class CPanelDlg;
+
+class CMainWnd : public CWnd
+{
+public:
+    CMainWnd();
+    ~CMainWnd() override;
+
+    // TRUE when the hidden window (and with it the panel) exists.
+    virtual BOOL CreateMainWindow();
+
+protected:
+    // Called when the window is created: creates the panel, hidden.
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    // Called when the window goes: destroys the panel first.
+    void OnDestroy();
+    // Called when the program is activated or deactivated: hides the panel on deactivation.
+    void OnActivateApp(BOOL bActive, DWORD dwThreadID);
+    // Called by a second start: shows or hides the panel, then maybe the notice.
+    LRESULT OnInstanceNotify(WPARAM wParam, LPARAM lParam);
+
+    CPanelDlg* m_pPanel;
+    static int m_bNoticeShowing;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+#endif

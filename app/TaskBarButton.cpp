@@ -1,0 +1,174 @@
+#include "app/TaskBarButton.h"
+#include "app/PrivateMessages.h"
+#include "framework/App.h"
+#include <shellapi.h>
+
+namespace
+{
+const char kReceiverClass[] = "TaskBarButtonWindowClass";
+const char kReceiverTitle[] = "TaskBarButton Message Receiver";
+
+CNullTaskBarButtonNotify g_nullNotify;
+
+// The shell broadcasts this message when it (re)starts; icons must then be added again.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT s_uMessage = ::RegisterWindowMessageA("TaskbarCreated");
+    return s_uMessage;
+}
+
+HICON LoadTrayPicture(UINT nIconID)
+{
+    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
+                                           IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
+NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
+{
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = CTaskBarButton::m_hReceiverWnd;
+    nid.uID = nID;
+    nid.uFlags = uFlags;
+    return nid;
+}
+}
+
+HWND CTaskBarButton::m_hReceiverWnd = nullptr;
+int CTaskBarButton::m_nIconCount = 0;
+std::map<UINT, CTaskBarButton*> CTaskBarButton::s_liveIcons;
+UINT CTaskBarButton::s_nNextID = 1;
+
+CTaskBarButtonNotify* CNotifySource::SetNotify(CTaskBarButtonNotify* pNotify)
+{
+    CTaskBarButtonNotify* pPrevious = m_pNotify;
+    m_pNotify = pNotify != nullptr ? pNotify : GetDefaultNotify();
+    return pPrevious;
+}
+
+void CopyTipText(char (&szTip)[64], LPCSTR lpszText)
+{
+    size_t n = 0;
+    if (lpszText != nullptr)
+    {
+        while (lpszText[n] != '\0')
+        {
+            size_t nChar = ::IsDBCSLeadByte(static_cast<BYTE>(lpszText[n])) && lpszText[n + 1] != '\0' ? 2 : 1;
+            if (n + nChar > sizeof(szTip) - 1)
+                break;
+            n += nChar;
+        }
+        memcpy(szTip, lpszText, n);
+    }
+    szTip[n] = '\0';
+}
+
+CTaskBarButton::CTaskBarButton(UINT nIconID, LPCSTR lpszTip)
+    : m_nID(s_nNextID++), m_nIconID(nIconID), m_szTip()
+{
+    m_pNotify = GetDefaultNotify();
+    CreateReceiverWindow();
+    ++m_nIconCount;
+    s_liveIcons[m_nID] = this;
+    CopyTipText(m_szTip, lpszTip);
+    AddIcon();
+}
+
+CTaskBarButton::~CTaskBarButton()
+{
+    NOTIFYICONDATAA nid = MakeRecord(m_nID, 0);
+    ::Shell_NotifyIconA(NIM_DELETE, &nid);
+    s_liveIcons.erase(m_nID);
+    if (--m_nIconCount == 0 && ::IsWindow(m_hReceiverWnd))
+    {
+        ::DestroyWindow(m_hReceiverWnd);
+        m_hReceiverWnd = nullptr;
+    }
+}
+
+CTaskBarButtonNotify* CTaskBarButton::GetDefaultNotify()
+{
+    return &g_nullNotify;
+}
+
+BOOL CTaskBarButton::AddIcon() const
+{
+    NOTIFYICONDATAA nid = MakeRecord(m_nID, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    nid.uCallbackMessage = WM_TASKBARBUTTON;
+    nid.hIcon = LoadTrayPicture(m_nIconID);
+    memcpy(nid.szTip, m_szTip, sizeof(m_szTip));
+    BOOL bAdded = ::Shell_NotifyIconA(NIM_ADD, &nid);
+    if (nid.hIcon != nullptr)
+        ::DestroyIcon(nid.hIcon);
+    return bAdded;
+}
+
+void CTaskBarButton::SetIcon(UINT nIconID)
+{
+    m_nIconID = nIconID;
+    NOTIFYICONDATAA nid = MakeRecord(m_nID, NIF_ICON);
+    nid.hIcon = LoadTrayPicture(nIconID);
+    ::Shell_NotifyIconA(NIM_MODIFY, &nid);
+    if (nid.hIcon != nullptr)
+        ::DestroyIcon(nid.hIcon);
+}
+
+void CTaskBarButton::OnTrayNotify(UINT nMouseMessage)
+{
+    if (m_pNotify == nullptr)
+        return;
+    switch (nMouseMessage)
+    {
+    case WM_MOUSEMOVE:      m_pNotify->OnMouseMove(); break;
+    case WM_LBUTTONDOWN:    m_pNotify->OnLButtonDown(); break;
+    case WM_LBUTTONUP:      m_pNotify->OnLButtonUp(); break;
+    case WM_LBUTTONDBLCLK:  m_pNotify->OnLButtonDblClk(); break;
+    case WM_RBUTTONDOWN:    m_pNotify->OnRButtonDown(); break;
+    case WM_RBUTTONUP:      m_pNotify->OnRButtonUp(); break;
+    default:                break;
+    }
+}
+
+void CTaskBarButton::ReAddAllIcons()
+{
+    for (const auto& entry : s_liveIcons)
+        entry.second->AddIcon();
+}
+
+BOOL CTaskBarButton::CreateReceiverWindow()
+{
+    if (m_hReceiverWnd == nullptr)
+    {
+        HINSTANCE hInstance = AfxGetInstanceHandle();
+        WNDCLASSA wc = {};
+        if (!::GetClassInfoA(hInstance, kReceiverClass, &wc))
+        {
+            wc.lpfnWndProc = &CTaskBarButton::ReceiverWndProc;
+            wc.hInstance = hInstance;
+            wc.lpszClassName = kReceiverClass;
+            if (!::RegisterClassA(&wc))
+                return FALSE;
+        }
+        TaskbarCreatedMessage();
+        m_hReceiverWnd = ::CreateWindowExA(0, kReceiverClass, kReceiverTitle, WS_POPUP,
+                                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                                           hInstance, nullptr);
+    }
+    return m_hReceiverWnd != nullptr;
+}
+
+LRESULT CALLBACK CTaskBarButton::ReceiverWndProc(HWND hWnd, UINT message, WPARAM wParam,
+                                                 LPARAM lParam)
+{
+    if (message == WM_TASKBARBUTTON)
+    {
+        auto it = s_liveIcons.find(static_cast<UINT>(wParam));
+        if (it != s_liveIcons.end())
+            it->second->OnTrayNotify(static_cast<UINT>(lParam));
+    }
+    else if (message == TaskbarCreatedMessage())
+    {
+        ReAddAllIcons();
+    }
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}

@@ -1,0 +1,93 @@
+// CTaskBarButton: one icon in the notification area. It turns the shell's mouse
+// callbacks into calls on a CTaskBarButtonNotify handler, and survives shell restarts.
+#ifndef AURELON_TASKBARBUTTON_H
+#define AURELON_TASKBARBUTTON_H
+
+#include <windows.h>
+#include <map>
+
+// The six mouse operations on an icon, without coordinates.
+class CTaskBarButtonNotify
+{
+public:
+    virtual void OnLButtonDown() = 0;
+    virtual void OnLButtonDblClk() = 0;
+    virtual void OnLButtonUp() = 0;
+    virtual void OnRButtonDown() = 0;
+    virtual void OnRButtonUp() = 0;
+    virtual void OnMouseMove() = 0;
+
+protected:
+    // Handlers are installed by pointer and deleted by their owners, never through here.
+    ~CTaskBarButtonNotify() = default;
+};
+
+// The handler of an icon that nobody listens to.
+class CNullTaskBarButtonNotify final : public CTaskBarButtonNotify
+{
+public:
+    void OnLButtonDown() override {}
+    void OnLButtonDblClk() override {}
+    void OnLButtonUp() override {}
+    void OnRButtonDown() override {}
+    void OnRButtonUp() override {}
+    void OnMouseMove() override {}
+};
+
+class CNotifySource
+{
+public:
+    CNotifySource() : m_pNotify(nullptr) {}
+    virtual ~CNotifySource() = default;
+
+    // Installs pNotify (not owned), or the default handler when given NULL;
+    // returns the handler installed before.
+    CTaskBarButtonNotify* SetNotify(CTaskBarButtonNotify* pNotify);
+
+protected:
+    virtual CTaskBarButtonNotify* GetDefaultNotify() { return nullptr; }
+
+    CTaskBarButtonNotify* m_pNotify;
+};
+
+class CTaskBarButton : public CNotifySource
+{
+public:
+    // Adds the icon with picture nIconID (an icon resource) and a tip (NULL: none).
+    CTaskBarButton(UINT nIconID, LPCSTR lpszTip);
+    ~CTaskBarButton() override;
+    CTaskBarButton(const CTaskBarButton&) = delete;
+    CTaskBarButton& operator=(const CTaskBarButton&) = delete;
+
+    // Replaces the picture; the tip and the handler stay.
+    void SetIcon(UINT nIconID);
+    // Calls the handler operation for one mouse message of the icon.
+    void OnTrayNotify(UINT nMouseMessage);
+
+    static BOOL CreateReceiverWindow();
+    static LRESULT CALLBACK ReceiverWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    static HWND m_hReceiverWnd;
+    static int m_nIconCount;
+
+protected:
+    CTaskBarButtonNotify* GetDefaultNotify() override;
+
+private:
+    BOOL AddIcon() const;
+    static void ReAddAllIcons();
+
+    UINT m_nID;             // the icon's id with the shell: a key of the live table
+    UINT m_nIconID;         // the current picture, to add the icon again after a shell restart
+    char m_szTip[64];
+
+    // Icons by id, so that a callback for a removed icon reaches no object.
+    static std::map<UINT, CTaskBarButton*> s_liveIcons;
+    static UINT s_nNextID;
+};
+
+// Copies a tip into the shell's 64-byte field: at most 63 bytes and the terminator,
+// never splitting a double-byte character.
+void CopyTipText(char (&szTip)[64], LPCSTR lpszText);
+
+#endif

@@ -1,0 +1,373 @@
+#include "panel/PanelDlg.h"
+#include "app/PrivateMessages.h"
+#include "app/TaskBarButton.h"
+#include "draw/PaletteBitmap.h"
+#include "framework/App.h"
+#include "mixer/MixerDiscovery.h"
+#include "panel/PanelTrayNotify.h"
+#include "support/AboutDlg.h"
+#include "support/RegistryKey.h"
+#include "support/RegistryValue.h"
+
+BEGIN_MESSAGE_MAP(CPanelDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_ENABLED, OnEnabled)
+    ON_WM_DESTROY()
+    ON_WM_HSCROLL()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_BN_CLICKED(IDC_PRESET1, OnPreset1)
+    ON_BN_CLICKED(IDC_PRESET2, OnPreset2)
+    ON_BN_CLICKED(IDC_PRESET3, OnPreset3)
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(ID_SAVE_SETTINGS, OnSaveSettings)
+    ON_COMMAND(ID_RESTORE_DEFAULT, OnRestoreDefault)
+    ON_COMMAND(ID_CHANGE_DESCRIPTION, OnChangeDescription)
+    ON_MESSAGE(UWM_GETTOOLTIP, OnGetToolTip)
+    ON_WM_PALETTECHANGED()
+    ON_WM_QUERYNEWPALETTE()
+    ON_WM_ENDSESSION()
+END_MESSAGE_MAP()
+
+UINT TrayIconForState(int nVariant, LONG bMuted)
+{
+    if (nVariant == MIXER3D_SRS)
+        return bMuted == 0 ? IDI_SRS_ON : IDI_SRS_OFF;
+    return bMuted == 0 ? IDI_QSOUND_ON : IDI_QSOUND_OFF;
+}
+
+CPanelDlg::CPanelDlg(CWnd* pParent)
+    : CDialog(IDD, pParent),
+      m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE), m_pTrayNotify(nullptr),
+      m_pTrayIcon(nullptr), m_nMenuPreset(0)
+{
+}
+
+CPanelDlg::~CPanelDlg()
+{
+}
+
+void CPanelDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_PRESET3, m_btnPreset3);
+    DDX_Control(pDX, IDC_PRESET2, m_btnPreset2);
+    DDX_Control(pDX, IDC_PRESET1, m_btnPreset1);
+    DDX_Control(pDX, IDC_SPACE_LABEL, m_wndSpaceLabel);
+    DDX_Control(pDX, IDC_CENTER_LABEL, m_wndCenterLabel);
+    DDX_Control(pDX, IDC_ENABLED, m_chkEnabled);
+    DDX_Control(pDX, IDC_SPACE, m_wndSpace);
+    DDX_Control(pDX, IDC_CENTER, m_wndCenter);
+}
+
+BOOL CPanelDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    std::string about = AfxLoadString(IDS_ABOUTBOX);
+    if (hSysMenu != nullptr && !about.empty())
+    {
+        ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_toolTip.Create(this, WS_POPUP);
+
+    LoadPresets();
+    BOOL bQuiet = ReadQuietFlag();
+    if (!OpenMixer())
+    {
+        if (!bQuiet)
+        {
+            ::MessageBoxA(m_hWnd, AfxLoadString(IDS_NO_MIXER).c_str(),
+                          AfxLoadString(IDS_PRODUCT).c_str(), MB_OK | MB_ICONSTOP);
+        }
+        ::PostQuitMessage(0);
+        return FALSE;
+    }
+    m_nCurPreset = 0;
+    SelectPreset(0);
+
+    CreateTrayIcon();
+    SetVariantTexts();
+    LoadLogo();
+    SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+// The machine's one-shot start-up flag: an unnamed REG_DWORD, consumed by every start.
+// A value of 1 silences the message about a missing mixer.
+BOOL CPanelDlg::ReadQuietFlag() const
+{
+    DWORD dwQuiet = 0;
+    CRegistryKey key(HKEY_LOCAL_MACHINE, AfxLoadString(IDS_REG_ROOT).c_str());
+    if (key.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+    {
+        CRegistryDwordValue value(&key, AfxLoadString(IDS_REG_QUIET).c_str());
+        DWORD dwRead = 0;
+        if (value.Exists() && value.Read(&dwRead))
+        {
+            dwQuiet = dwRead;
+            value.DeleteValue();
+        }
+    }
+    return dwQuiet == 1;
+}
+
+void CPanelDlg::CreateTrayIcon()
+{
+    std::string product = AfxLoadString(m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS
+                                                                          : IDS_TITLE_QSOUND);
+    m_pTrayNotify = new CPanelTrayNotify(this);
+    m_pTrayIcon = new CTaskBarButton(TrayIconID(), product.c_str());
+    m_pTrayIcon->SetNotify(m_pTrayNotify);
+    SetWindowText(product.c_str());
+}
+
+UINT CPanelDlg::TrayIconID() const
+{
+    return TrayIconForState(m_mixer.m_nVariant, m_mixer.m_bMuted);
+}
+
+void CPanelDlg::SetVariantTexts()
+{
+    BOOL bSRS = m_mixer.m_nVariant == MIXER3D_SRS;
+    m_wndCenterLabel.SetWindowText(
+        AfxLoadString(bSRS ? IDS_LABEL_SRS_CENTER : IDS_LABEL_QSOUND_VOLUME).c_str());
+    m_wndSpaceLabel.SetWindowText(
+        AfxLoadString(bSRS ? IDS_LABEL_SRS_SPACE : IDS_LABEL_QSOUND_SPACE).c_str());
+}
+
+// Loads the technology's logo with its palette, and takes the colour of its top-left
+// pixel as the colour that painting leaves transparent.
+void CPanelDlg::LoadLogo()
+{
+    UINT nLogo = m_mixer.m_nVariant == MIXER3D_SRS ? IDB_SRS_LOGO : IDB_QSOUND_LOGO;
+    HPALETTE hPalette = nullptr;
+    HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(nLogo), &hPalette);
+    if (hBitmap != nullptr)
+        m_logoBitmap.Attach(hBitmap);
+    if (hPalette != nullptr)
+        m_logoPalette.Attach(hPalette);
+
+    HDC hdc = ::CreateCompatibleDC(nullptr);
+    if (hdc == nullptr)
+        return;
+    HPALETTE hOldPalette = m_logoPalette.GetSafeHandle() != nullptr
+        ? ::SelectPalette(hdc, m_logoPalette, FALSE) : nullptr;
+    HGDIOBJ hOldBitmap = ::SelectObject(hdc, m_logoBitmap.GetSafeHandle());
+    m_crTransparent = ::GetPixel(hdc, 0, 0);
+    ::SelectObject(hdc, hOldBitmap);
+    if (hOldPalette != nullptr)
+        ::SelectPalette(hdc, hOldPalette, FALSE);
+    ::DeleteDC(hdc);
+}
+
+void CPanelDlg::ShowPanel(BOOL bShow, const POINT* pAnchor)
+{
+    if (!bShow)
+    {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    int cxScreen = ::GetSystemMetrics(SM_CXSCREEN);
+    int cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
+    RECT rc;
+    GetWindowRect(&rc);
+    int nWidth = rc.right - rc.left;
+    int nHeight = rc.bottom - rc.top;
+    POINT pt;
+    if (pAnchor != nullptr)
+        pt = *pAnchor;
+    else
+        ::GetCursorPos(&pt);
+    // Open to the left of the point near the right edge; flush with the bottom edge near it.
+    if (pt.x + nWidth > cxScreen)
+        pt.x -= nWidth;
+    if (pt.y + nHeight > cyScreen)
+        pt.y = cyScreen - nHeight;
+    MoveWindow(pt.x, pt.y, nWidth, nHeight, TRUE);
+    ShowWindow(SW_SHOWNORMAL);
+    SetForegroundWindow();
+}
+
+void CPanelDlg::ShowAbout()
+{
+    if (m_pTrayNotify != nullptr)
+        m_pTrayNotify->m_bEnabled = FALSE;
+    CAboutDlg dlg(this);
+    dlg.m_nVariant = m_mixer.m_nVariant;
+    dlg.DoModal();
+    if (m_pTrayNotify != nullptr)
+        m_pTrayNotify->m_bEnabled = TRUE;
+}
+
+BOOL CPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam))
+    {
+    case IDM_ABOUTBOX:
+        ShowAbout();
+        break;
+    case ID_SETTINGS:
+        ShowPanel(TRUE);
+        break;
+    case ID_APP_EXIT:
+        ::PostQuitMessage(0);
+        ShowPanel(FALSE);
+        return FALSE;
+    default:
+        break;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CPanelDlg::OnOK()
+{
+    ShowPanel(FALSE);
+}
+
+void CPanelDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+        ShowAbout();
+    else
+        Default();
+}
+
+HCURSOR CPanelDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+// Escape is the dialog manager's (it hides the panel); the key messages themselves
+// are swallowed so that the default processing never sees them.
+void CPanelDlg::OnKeyDown(UINT nChar, UINT, UINT)
+{
+    if (nChar == VK_ESCAPE)
+        m_bEscapeDown = TRUE;
+    else
+        Default();
+}
+
+void CPanelDlg::OnKeyUp(UINT, UINT, UINT)
+{
+    if (m_bEscapeDown)
+        m_bEscapeDown = FALSE;
+    else
+        Default();
+}
+
+void CPanelDlg::OnContextMenu(HWND hWnd, POINT point)
+{
+    int nPreset = 0;
+    for (size_t i = 1; i < m_presets.size(); ++i)
+    {
+        if (m_presets[i] != nullptr && m_presets[i]->m_pButton != nullptr &&
+            m_presets[i]->m_pButton->m_hWnd == hWnd)
+            nPreset = static_cast<int>(i);
+    }
+    if (nPreset == 0)
+        return;
+    HMENU hMenu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_PRESETMENU));
+    HMENU hPopup = hMenu != nullptr ? ::GetSubMenu(hMenu, 0) : nullptr;
+    if (hPopup != nullptr)
+    {
+        if (point.x == -1 && point.y == -1)
+        {
+            // Opened from the keyboard: below the button rather than off screen.
+            RECT rc;
+            ::GetWindowRect(hWnd, &rc);
+            point.x = rc.left;
+            point.y = rc.bottom;
+        }
+        m_nMenuPreset = nPreset;
+        ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    }
+    if (hMenu != nullptr)
+        ::DestroyMenu(hMenu);
+}
+
+LRESULT CPanelDlg::OnGetToolTip(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(&m_toolTip);
+}
+
+void CPanelDlg::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    if (IsIconic())
+    {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc));
+        RECT rc;
+        GetClientRect(&rc);
+        int x = (rc.right - rc.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(hdc, x, y, m_hIcon);
+    }
+    else
+    {
+        HPALETTE hOld = m_logoPalette.GetSafeHandle() != nullptr
+            ? ::SelectPalette(hdc, m_logoPalette, TRUE) : nullptr;
+        DrawTransparentBitmap(hdc, m_logoBitmap, 24, 3, m_crTransparent);
+        if (hOld != nullptr)
+            ::SelectPalette(hdc, hOld, TRUE);
+    }
+    ::EndPaint(m_hWnd, &ps);
+}
+
+// Selects the logo's palette as the foreground palette and back; the palette is not realized.
+void CPanelDlg::RealizeLogoPalette() const
+{
+    if (m_logoPalette.GetSafeHandle() == nullptr)
+        return;
+    HDC hdc = ::GetDC(m_hWnd);
+    HPALETTE hOld = ::SelectPalette(hdc, m_logoPalette, FALSE);
+    ::SelectPalette(hdc, hOld, TRUE);
+    ::ReleaseDC(m_hWnd, hdc);
+}
+
+BOOL CPanelDlg::OnQueryNewPalette()
+{
+    BOOL bResult = static_cast<BOOL>(Default());
+    RealizeLogoPalette();
+    if (bResult)
+        Invalidate();
+    return bResult;
+}
+
+void CPanelDlg::OnPaletteChanged(HWND hFocusWnd)
+{
+    Default();
+    if (hFocusWnd != m_hWnd)
+        OnQueryNewPalette();
+}
+
+// A session that ends never sees the normal exit: keep what the user set.
+void CPanelDlg::OnEndSession(BOOL bEnding)
+{
+    if (bEnding)
+        SavePresets();
+}
+
+void CPanelDlg::OnDestroy()
+{
+    SavePresets();
+    CloseMixer();
+    Default();
+    m_presets.clear();
+    if (m_pTrayNotify != nullptr)
+    {
+        if (m_pTrayIcon != nullptr)
+            m_pTrayIcon->SetNotify(nullptr);
+        delete m_pTrayNotify;
+        m_pTrayNotify = nullptr;
+    }
+    delete m_pTrayIcon;
+    m_pTrayIcon = nullptr;
+}

@@ -1,0 +1,115 @@
+// CPanelDlg: the captionless popup panel, hub of a resident run. It binds the chip's
+// 3D controls to its widgets, keeps the presets, and owns the tray icon.
+#ifndef AURELON_PANELDLG_H
+#define AURELON_PANELDLG_H
+
+#include <memory>
+#include <vector>
+#include <windows.h>
+#include <dbt.h>
+#include "draw/PresetButton.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "mixer/Mixer3D.h"
+#include "panel/Preset.h"
+#include "resource.h"
+
+class CPanelTrayNotify;
+class CTaskBarButton;
+
+class CPanelDlg : public CDialog
+{
+public:
+    enum { IDD = IDD_PANEL };
+    explicit CPanelDlg(CWnd* pParent);
+    ~CPanelDlg() override;
+
+    // Hides the panel, or shows it next to the anchor (default: the cursor).
+    void ShowPanel(BOOL bShow, const POINT* pAnchor = nullptr);
+    // Runs the About box; tray clicks only beep meanwhile.
+    void ShowAbout();
+    int GetVariant() const { return m_mixer.m_nVariant; }
+
+    // Mixer binding
+    BOOL OpenMixer();
+    BOOL CloseMixer();
+    BOOL IsMixerDevNode(const DEV_BROADCAST_HDR* pHeader) const;
+
+    // Presets
+    void LoadPresets();
+    void SavePresets();
+    // Selects and applies preset n (1 to 3); 0 deselects.
+    void SelectPreset(int nPreset);
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    // Follows device arrival and removal and the driver's control-change notices.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    // Message handlers
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnEnabled();
+    void OnDestroy();
+    void OnHScroll(UINT nSBCode, UINT nPos, HWND hScrollBar);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnPreset1();
+    void OnPreset2();
+    void OnPreset3();
+    void OnContextMenu(HWND hWnd, POINT point);
+    void OnSaveSettings();
+    void OnRestoreDefault();
+    void OnChangeDescription();
+    LRESULT OnGetToolTip(WPARAM wParam, LPARAM lParam);
+    void OnPaletteChanged(HWND hFocusWnd);
+    BOOL OnQueryNewPalette();
+    void OnEndSession(BOOL bEnding);
+
+private:
+    BOOL ReadQuietFlag() const;
+    void CreateTrayIcon();
+    void SetVariantTexts();
+    void LoadLogo();
+    BOOL BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep);
+    void EnableControls(BOOL bEnable);
+    void OnMixerControlChange(DWORD nControlID);
+    void FollowLevel(DWORD nControlID, int nStep, int& nEcho, CSliderCtrl& slider);
+    void ApplyPresetLevels(const Preset& preset);
+    void ShowPresetImages(int nPreset, BOOL bSelected);
+    Preset* MenuPreset();
+    void RealizeLogoPalette() const;
+    UINT TrayIconID() const;
+
+    CPresetButton m_btnPreset3;
+    CPresetButton m_btnPreset2;
+    CPresetButton m_btnPreset1;
+    CStatic m_wndSpaceLabel;
+    CStatic m_wndCenterLabel;
+    CButton m_chkEnabled;
+    CSliderCtrl m_wndSpace;
+    CSliderCtrl m_wndCenter;
+    HICON m_hIcon;
+    CPalette m_logoPalette;
+    CBitmap m_logoBitmap;
+    COLORREF m_crTransparent;
+    CToolTipCtrl m_toolTip;
+    int m_nCurPreset;
+    std::vector<std::unique_ptr<Preset>> m_presets;    // entry 0 stays empty
+    BOOL m_bEscapeDown;
+    CPanelTrayNotify* m_pTrayNotify;
+    CTaskBarButton* m_pTrayIcon;
+    int m_nMenuPreset;
+    CMixer3D m_mixer;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The tray picture for a technology and mute state.
+UINT TrayIconForState(int nVariant, LONG bMuted);
+
+#endif

@@ -1,0 +1,193 @@
+#include "Harness.h"
+
+std::string BinDir()
+{
+    char szPath[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    std::string path(szPath);
+    size_t nSlash = path.find_last_of("\\/");
+    return nSlash == std::string::npos ? std::string(".") : path.substr(0, nSlash);
+}
+
+std::string BinPath(const char* pszName)
+{
+    return BinDir() + "\\" + pszName;
+}
+
+void PumpFor(DWORD dwMs)
+{
+    DWORD dwStart = ::GetTickCount();
+    do
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (::GetTickCount() - dwStart < dwMs);
+}
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = ::GetTickCount();
+    for (;;)
+    {
+        if (cond())
+            return true;
+        if (::GetTickCount() - dwStart >= dwTimeoutMs)
+            return cond();
+        PumpFor(10);
+    }
+}
+
+CProcess::~CProcess()
+{
+    if (IsRunning())
+        Kill();
+    if (m_pi.hProcess != nullptr)
+        ::CloseHandle(m_pi.hProcess);
+    if (m_pi.hThread != nullptr)
+        ::CloseHandle(m_pi.hThread);
+}
+
+BOOL CProcess::Start(const std::string& commandLine,
+                     const std::vector<std::pair<std::string, std::string>>& env)
+{
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const auto& var : env)
+    {
+        char szOld[32768];
+        DWORD n = ::GetEnvironmentVariableA(var.first.c_str(), szOld, sizeof(szOld));
+        saved.emplace_back(var.first, n > 0 ? std::string(szOld) : std::string("\x01"));
+        ::SetEnvironmentVariableA(var.first.c_str(), var.second.empty() ? nullptr : var.second.c_str());
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    std::string cmd = commandLine;
+    BOOL bStarted = ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &m_pi);
+    for (const auto& var : saved)
+        ::SetEnvironmentVariableA(var.first.c_str(), var.second == "\x01" ? nullptr : var.second.c_str());
+    if (bStarted)
+        ::WaitForInputIdle(m_pi.hProcess, 5000);
+    return bStarted;
+}
+
+bool CProcess::WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode)
+{
+    if (m_pi.hProcess == nullptr || ::WaitForSingleObject(m_pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0)
+        return false;
+    DWORD dwCode = 0;
+    ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+    if (pdwExitCode != nullptr)
+        *pdwExitCode = dwCode;
+    return true;
+}
+
+bool CProcess::IsRunning() const
+{
+    return m_pi.hProcess != nullptr && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void CProcess::Kill()
+{
+    ::TerminateProcess(m_pi.hProcess, 99);
+    ::WaitForSingleObject(m_pi.hProcess, 5000);
+}
+
+namespace
+{
+struct FindContext
+{
+    const char* pszClass;
+    const char* pszTitle;
+    DWORD dwProcessId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    FindContext* pContext = reinterpret_cast<FindContext*>(lParam);
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (pContext->dwProcessId != 0 && dwProcessId != pContext->dwProcessId)
+        return TRUE;
+    char szClass[256] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (pContext->pszClass != nullptr && lstrcmpA(szClass, pContext->pszClass) != 0)
+        return TRUE;
+    if (pContext->pszTitle != nullptr && WindowText(hWnd) != pContext->pszTitle)
+        return TRUE;
+    pContext->found.push_back(hWnd);
+    return TRUE;
+}
+}
+
+std::vector<HWND> FindTopWindows(const char* pszClass, const char* pszTitle, DWORD dwProcessId)
+{
+    FindContext context = { pszClass, pszTitle, dwProcessId, {} };
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&context));
+    return context.found;
+}
+
+HWND FindTopWindow(const char* pszClass, const char* pszTitle, DWORD dwProcessId)
+{
+    std::vector<HWND> windows = FindTopWindows(pszClass, pszTitle, dwProcessId);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+HWND WaitForTopWindow(const char* pszClass, const char* pszTitle, DWORD dwProcessId,
+                      DWORD dwTimeoutMs)
+{
+    HWND hWnd = nullptr;
+    WaitUntil([&] { return (hWnd = FindTopWindow(pszClass, pszTitle, dwProcessId)) != nullptr; },
+              dwTimeoutMs);
+    return hWnd;
+}
+
+HWND WaitForDialog(const char* pszCaption, DWORD dwProcessId, DWORD dwTimeoutMs)
+{
+    HWND hDlg = nullptr;
+    WaitUntil([&] {
+        for (HWND hWnd : FindTopWindows("#32770", pszCaption, dwProcessId))
+        {
+            if (::IsWindowVisible(hWnd))
+            {
+                hDlg = hWnd;
+                return true;
+            }
+        }
+        return false;
+    }, dwTimeoutMs);
+    return hDlg;
+}
+
+void PressDialogButton(HWND hDlg, int nID)
+{
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char szText[1024] = "";
+    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText),
+                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    return szText;
+}
+
+std::string DialogMessageText(HWND hDlg)
+{
+    for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        char szClass[64] = "";
+        ::GetClassNameA(hChild, szClass, sizeof(szClass));
+        std::string text = WindowText(hChild);
+        if (lstrcmpiA(szClass, "Static") == 0 && !text.empty())
+            return text;
+    }
+    return std::string();
+}

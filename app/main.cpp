@@ -1,7 +1,10 @@
-// Entry point (the application object arrives with the shell).
-#include <windows.h>
+// Entry point: the framework runs the one application object.
+#include "framework/App.h"
+#include "app/AudioControlApp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+static CAudioControlApp theApp;
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
-    return 0;
+    return AfxWinMain(hInstance, nCmdShow);
 }

@@ -70,8 +70,6 @@ BOOL CProcess::Start(const std::string& commandLine,
                                      nullptr, &si, &m_pi);
     for (const auto& var : saved)
         ::SetEnvironmentVariableA(var.first.c_str(), var.second == "\x01" ? nullptr : var.second.c_str());
-    if (bStarted)
-        ::WaitForInputIdle(m_pi.hProcess, 5000);
     return bStarted;
 }
 

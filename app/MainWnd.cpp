@@ -1,0 +1,85 @@
+#include "app/MainWnd.h"
+#include "app/PrivateMessages.h"
+#include "app/RunningDlg.h"
+#include "framework/App.h"
+#include "panel/PanelDlg.h"
+#include "resource.h"
+
+int CMainWnd::m_bNoticeShowing = 0;
+
+BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_ACTIVATEAPP()
+    ON_MESSAGE(WM_INSTANCENOTIFY, OnInstanceNotify)
+END_MESSAGE_MAP()
+
+CMainWnd::CMainWnd()
+    : m_pPanel(nullptr)
+{
+}
+
+CMainWnd::~CMainWnd()
+{
+}
+
+BOOL CMainWnd::CreateMainWindow()
+{
+    std::string className = AfxLoadString(IDS_WINDOW_CLASS);
+    HINSTANCE hInstance = AfxGetInstanceHandle();
+    WNDCLASSA wc = {};
+    if (!::GetClassInfoA(hInstance, className.c_str(), &wc))
+    {
+        // Our messages reach this object through the framework; the class procedure
+        // only serves windows of the class that the framework does not manage.
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = hInstance;
+        wc.lpszClassName = className.c_str();
+        if (!::RegisterClassA(&wc))
+            return FALSE;
+    }
+    std::string title = AfxLoadString(IDS_PRODUCT);
+    return CreateEx(0, className.c_str(), title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr);
+}
+
+int CMainWnd::OnCreate(LPCREATESTRUCT)
+{
+    if (Default() == -1)
+        return -1;
+    m_pPanel = new CPanelDlg(nullptr);
+    m_pPanel->Create(IDD_PANEL, nullptr);
+    return 0;
+}
+
+void CMainWnd::OnDestroy()
+{
+    if (m_pPanel != nullptr)
+    {
+        m_pPanel->DestroyWindow();
+        delete m_pPanel;
+        m_pPanel = nullptr;
+    }
+    Default();
+}
+
+void CMainWnd::OnActivateApp(BOOL bActive, DWORD)
+{
+    Default();
+    if (!bActive && m_pPanel != nullptr)
+        m_pPanel->ShowWindow(SW_HIDE);
+}
+
+LRESULT CMainWnd::OnInstanceNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (m_bNoticeShowing == 1 || m_pPanel == nullptr)
+        return 0;
+    m_pPanel->ShowWindow(wParam == 1 ? SW_SHOWNORMAL : SW_HIDE);
+    if (lParam != 1)
+        return 0;
+    m_bNoticeShowing = 1;
+    CRunningDlg dlg(m_pPanel);
+    dlg.m_nVariant = m_pPanel->GetVariant();
+    dlg.DoModal();
+    m_bNoticeShowing = 0;
+    return 0;
+}

@@ -1,0 +1,106 @@
+// One resident instance: how the program answers its command line and a second start.
+#include <gtest/gtest.h>
+#include "AurelonProgram.h"
+#include "resource.h"
+
+namespace
+{
+const char kProduct[] = "Aurelon 3D Audio Control";
+
+class InstanceTest : public ::testing::Test
+{
+protected:
+    CAurelonProgram m_program;
+};
+
+TEST_F(InstanceTest, NoArgumentBecomesResidentWithHiddenWindow)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    HWND hMain = m_program.MainWnd();
+    EXPECT_EQ(WindowText(hMain), kProduct);
+    EXPECT_FALSE(::IsWindowVisible(hMain));
+    EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
+    EXPECT_TRUE(m_program.Process().IsRunning());
+}
+
+TEST_F(InstanceTest, BlanksOnlyCountAsNoArgument)
+{
+    ASSERT_TRUE(m_program.Start("   \t "));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.Panel() != nullptr; }, 15000));
+}
+
+TEST_F(InstanceTest, OtherArgumentsEndAtOnceWithoutWindow)
+{
+    for (const char* pszArgs : { "-foo", "-INSTALL", "/install", "x" })
+    {
+        CProcess process;
+        ASSERT_TRUE(process.Start("\"" + BinPath("Aurelon3D.exe") + "\" " + pszArgs));
+        DWORD dwCode = 1;
+        EXPECT_TRUE(process.WaitForExit(10000, &dwCode)) << pszArgs;
+        EXPECT_EQ(dwCode, 0u) << pszArgs;
+        EXPECT_EQ(FindTopWindow("Aurelon3DAudioControl", nullptr), nullptr) << pszArgs;
+    }
+}
+
+TEST_F(InstanceTest, SecondStartShowsNoticeAndWaitsForIt)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(ID_SETTINGS);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }));
+
+    CProcess second;
+    ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\""));
+    HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
+    ASSERT_NE(hNotice, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
+    EXPECT_NE(::SendDlgItemMessageA(hNotice, IDC_TRAY_ICON, STM_GETICON, 0, 0), 0);
+    EXPECT_NE(::SendDlgItemMessageA(hNotice, IDC_INFO_ICON, STM_GETICON, 0, 0), 0);
+    PumpFor(300);
+    EXPECT_TRUE(second.IsRunning());
+
+    // A third start while the notice is up changes nothing and ends at once,
+    // even with the installer switch.
+    CProcess third;
+    ASSERT_TRUE(third.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
+    EXPECT_TRUE(third.WaitForExit(10000));
+    EXPECT_EQ(FindTopWindows("#32770", kProduct, m_program.Process().GetId()).size(), 1u);
+    EXPECT_TRUE(second.IsRunning());
+
+    PressDialogButton(hNotice, IDOK);
+    DWORD dwCode = 1;
+    EXPECT_TRUE(second.WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+    EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
+    EXPECT_TRUE(m_program.Process().IsRunning());
+}
+
+TEST_F(InstanceTest, InstallSwitchWithResidentInstanceOnlyShowsNotice)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    CProcess second;
+    ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
+    HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
+    ASSERT_NE(hNotice, nullptr);
+    PressDialogButton(hNotice, IDOK);
+    EXPECT_TRUE(second.WaitForExit(10000));
+}
+
+TEST_F(InstanceTest, ShowRequestShowsPanelWithoutNotice)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    ::SendMessageA(m_program.MainWnd(), WM_USER + 0x28F, 1, 0);
+    EXPECT_TRUE(::IsWindowVisible(m_program.Panel()));
+    EXPECT_EQ(WaitForDialog(kProduct, m_program.Process().GetId(), 300), nullptr);
+}
+
+TEST_F(InstanceTest, QuitMessageEndsCleanly)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    HWND hMain = m_program.MainWnd();
+    ::PostThreadMessageA(::GetWindowThreadProcessId(hMain, nullptr), WM_QUIT, 0, 0);
+    DWORD dwCode = 1;
+    ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+    EXPECT_FALSE(::IsWindow(hMain));
+}
+}

@@ -1,0 +1,240 @@
+// The panel bound to the simulated chip: values both ways, device removal and
+// arrival, the technology's texts, and the start without a chip.
+#include <gtest/gtest.h>
+#include "AurelonProgram.h"
+#include <dbt.h>
+#include "RegistrySandbox.h"
+#include "resource.h"
+
+namespace
+{
+const DWORD kCenter = 39;
+const DWORD kSpace = 38;
+
+class PanelTest : public ::testing::Test
+{
+protected:
+    void StartWith(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535)
+    {
+        ASSERT_TRUE(m_program.SetLayout(nLayout, cSteps, dwMaximum));
+        ASSERT_TRUE(m_program.StartResident());
+    }
+
+    bool WaitForSlider(int nID, int nPosition)
+    {
+        return WaitUntil([&] { return m_program.SliderPos(nID) == nPosition; }, 5000);
+    }
+
+    CAurelonProgram m_program;
+};
+
+TEST_F(PanelTest, SrsChipShowsItsStateAndTexts)
+{
+    ASSERT_TRUE(m_program.SetChipValue(kCenter, 30000));
+    ASSERT_TRUE(m_program.SetChipValue(kSpace, 65535));
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(WindowText(m_program.Panel()), "Aurelon SRS 3D Audio");
+    EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), "&Center");
+    EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), "&Space");
+    EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 6);    // 30000 / 4369
+    EXPECT_EQ(m_program.SliderPos(IDC_SPACE), 15);
+    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 15);
+    EXPECT_TRUE(m_program.IsChecked(IDC_ENABLED));
+    for (int nID : { IDC_CENTER, IDC_SPACE, IDC_ENABLED, IDC_PRESET1, IDC_PRESET2, IDC_PRESET3 })
+        EXPECT_TRUE(m_program.IsEnabled(nID)) << nID;
+    EXPECT_TRUE(::GetWindowLongA(m_program.Panel(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(PanelTest, QSoundChipGetsItsOwnTexts)
+{
+    StartWith(CHIPSIM_LAYOUT_QSOUND);
+    EXPECT_EQ(WindowText(m_program.Panel()), "Aurelon QSound 3D Audio");
+    EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), "&Volume");
+    EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), "&Space");
+}
+
+TEST_F(PanelTest, ChangesFromAnotherProgramMoveTheWidgets)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    ASSERT_TRUE(m_program.SetChipValue(kCenter, 30000));
+    EXPECT_TRUE(WaitForSlider(IDC_CENTER, 6));
+    ASSERT_TRUE(m_program.SetChipValue(kSpace, 4369 * 3));
+    EXPECT_TRUE(WaitForSlider(IDC_SPACE, 3));
+    ASSERT_TRUE(m_program.SetChipValue(m_program.MuteID(), 1));
+    EXPECT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
+    ASSERT_TRUE(m_program.SetChipValue(m_program.MuteID(), 0));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.IsChecked(IDC_ENABLED); }, 5000));
+}
+
+TEST_F(PanelTest, SliderWritesScaledValueOnlyWhenItDiffers)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    m_program.m_chip.m_pfnClearWriteCounts();
+    m_program.Scroll(IDC_CENTER, 6);
+    EXPECT_EQ(m_program.ChipValue(kCenter), 26214u);
+    EXPECT_EQ(m_program.WriteCount(kCenter), 1u);
+    m_program.Scroll(IDC_CENTER, 6, TB_THUMBTRACK);   // same value: no write
+    EXPECT_EQ(m_program.WriteCount(kCenter), 1u);
+    m_program.Scroll(IDC_SPACE, 2, TB_LINEDOWN);
+    EXPECT_EQ(m_program.ChipValue(kSpace), 8738u);
+    m_program.Scroll(IDC_SPACE, 9, TB_ENDTRACK);      // the end of a drag writes nothing
+    EXPECT_EQ(m_program.ChipValue(kSpace), 8738u);
+    EXPECT_EQ(m_program.WriteCount(kSpace), 1u);
+}
+
+TEST_F(PanelTest, EnabledBoxTogglesMuteAndFollowsNotification)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    DWORD dwMute = m_program.MuteID();
+    ASSERT_TRUE(m_program.SetChipValue(dwMute, 1));
+    ASSERT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
+    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    EXPECT_EQ(m_program.ChipValue(dwMute), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return m_program.IsChecked(IDC_ENABLED); }, 5000));
+    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    EXPECT_EQ(m_program.ChipValue(dwMute), 1u);
+    EXPECT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
+}
+
+TEST_F(PanelTest, SingleStepControlShowsZeroAndWritesZero)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS, 1, 65535);
+    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 0);
+    EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 0);
+    ASSERT_NE(m_program.ChipValue(kCenter), 0u);
+    m_program.Scroll(IDC_CENTER, 0, TB_LINEUP);
+    EXPECT_EQ(m_program.ChipValue(kCenter), 0u);
+}
+
+TEST_F(PanelTest, MaximumBelowStepsGivesZeroStep)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS, 16, 10);
+    EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 0);
+    m_program.Scroll(IDC_SPACE, 5);
+    EXPECT_EQ(m_program.ChipValue(kSpace), 0u);
+}
+
+TEST_F(PanelTest, RemovalDisablesAndArrivalRebinds)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    ASSERT_TRUE(m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS));
+    EXPECT_TRUE(WaitUntil([&] { return !m_program.IsEnabled(IDC_CENTER); }, 5000));
+    for (int nID : { IDC_SPACE, IDC_ENABLED, IDC_CENTER_LABEL, IDC_PRESET1, IDC_PRESET3 })
+        EXPECT_FALSE(m_program.IsEnabled(nID)) << nID;
+
+    // Broadcasts about other devices change nothing.
+    m_program.m_chip.m_pfnBroadcastPort(DBT_DEVICEARRIVAL, "COM1");
+    m_program.m_chip.m_pfnBroadcastDevNode(DBT_DEVICEARRIVAL, 0x1234);
+    PumpFor(200);
+    EXPECT_FALSE(m_program.IsEnabled(IDC_CENTER));
+
+    // The chip comes back with values changed meanwhile.
+    ASSERT_TRUE(m_program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.IsEnabled(IDC_CENTER); }, 5000));
+    ASSERT_TRUE(m_program.SetChipValue(kCenter, 4369 * 11));
+    EXPECT_TRUE(WaitForSlider(IDC_CENTER, 11));
+    m_program.Scroll(IDC_SPACE, 4);
+    EXPECT_EQ(m_program.ChipValue(kSpace), 4369u * 4);
+}
+
+TEST_F(PanelTest, SecondArrivalKeepsWorking)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    m_program.m_chip.m_pfnBroadcastDevNode(DBT_DEVICEARRIVAL, CHIPSIM_DEVNODE_BASE);
+    m_program.m_chip.m_pfnBroadcastDevNode(DBT_DEVICEARRIVAL, CHIPSIM_DEVNODE_BASE);
+    ASSERT_TRUE(m_program.SetChipValue(kSpace, 4369 * 2));
+    EXPECT_TRUE(WaitForSlider(IDC_SPACE, 2));
+    m_program.Scroll(IDC_CENTER, 13);
+    EXPECT_EQ(m_program.ChipValue(kCenter), 4369u * 13);
+}
+
+TEST_F(PanelTest, MissingChipIsReportedThenProgramEnds)
+{
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_PLAIN_ONLY));
+    ASSERT_TRUE(m_program.Start());
+    HWND hBox = WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId());
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(DialogMessageText(hBox), "Unable to locate the Aurelon Semiconductor Windows Sound "
+                                       "System Mixer or one of its components.");
+    PressDialogButton(hBox, IDOK);
+    DWORD dwCode = 1;
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+}
+
+TEST_F(PanelTest, MissingLevelControlCountsAsNoChip)
+{
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_SRS, 16, 65535, CHIPSIM_MISSING_SPACE));
+    ASSERT_TRUE(m_program.Start());
+    HWND hBox = WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId());
+    ASSERT_NE(hBox, nullptr);
+    PressDialogButton(hBox, IDOK);
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000));
+}
+
+TEST_F(PanelTest, WithoutSimulatorWineHasNoChip)
+{
+    ASSERT_TRUE(m_program.Start("", false));
+    HWND hBox = WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId());
+    ASSERT_NE(hBox, nullptr);
+    PressDialogButton(hBox, IDOK);
+    DWORD dwCode = 1;
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+}
+
+TEST_F(PanelTest, QuietFlagIsConsumedAndSilencesTheReport)
+{
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_LOCAL_MACHINE, "Software\\Aurelon\\Morvane", "", 1));
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_NONE));
+    ASSERT_TRUE(m_program.Start());
+    DWORD dwCode = 1;
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+    std::vector<BYTE> data;
+    DWORD dwType = 0;
+    EXPECT_FALSE(CRegistrySandbox::GetRaw(HKEY_LOCAL_MACHINE, "Software\\Aurelon\\Morvane", "",
+                                          &dwType, data));
+
+    // Consumed also when the chip is there.
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_LOCAL_MACHINE, "Software\\Aurelon\\Morvane", "", 0));
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_SRS));
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_FALSE(CRegistrySandbox::GetRaw(HKEY_LOCAL_MACHINE, "Software\\Aurelon\\Morvane", "",
+                                          &dwType, data));
+}
+
+TEST_F(PanelTest, PanelOpensNextToTheCursorWithinTheScreen)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    RECT rc;
+    ::GetWindowRect(m_program.Panel(), &rc);
+    int nWidth = rc.right - rc.left, nHeight = rc.bottom - rc.top;
+    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+
+    ::SetCursorPos(100, 100);
+    m_program.Command(ID_SETTINGS);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }));
+    ::GetWindowRect(m_program.Panel(), &rc);
+    EXPECT_EQ(rc.left, 100);
+    EXPECT_EQ(rc.top, 100);
+
+    // Near the bottom right corner: to the left of the point, flush with the bottom.
+    ::SetCursorPos(cx - 10, cy - 10);
+    m_program.Command(ID_SETTINGS);
+    m_program.Sync();
+    ::GetWindowRect(m_program.Panel(), &rc);
+    EXPECT_EQ(rc.right, cx - 10);
+    EXPECT_EQ(rc.top, cy - nHeight);
+    EXPECT_EQ(rc.right - rc.left, nWidth);
+
+    // Enter hides it, as does Escape.
+    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
+    m_program.Command(ID_SETTINGS);
+    m_program.Sync();
+    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
+    EXPECT_TRUE(::IsWindow(m_program.Panel()));
+}
+}

@@ -1,0 +1,165 @@
+// The tray icon and its menu, the About box that locks it, and shell restarts.
+#include <gtest/gtest.h>
+#include "AurelonProgram.h"
+#include "RegistrySandbox.h"
+#include <shellapi.h>
+#include "resource.h"
+
+namespace
+{
+class TrayTest : public ::testing::Test
+{
+protected:
+    bool PanelVisible() { return ::IsWindowVisible(m_program.Panel()) != FALSE; }
+
+    // Whether the shell holds the icon: modifying it succeeds only then.
+    bool IconPresent()
+    {
+        NOTIFYICONDATAA nid = {};
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = m_program.TrayReceiver();
+        nid.uID = 1;
+        return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+    }
+
+    HWND WaitForAbout()
+    {
+        return WaitForDialog("About Aurelon 3D Audio", m_program.Process().GetId());
+    }
+
+    CAurelonProgram m_program;
+};
+
+TEST_F(TrayTest, LeftClickShowsPanelAtCursorButReleaseAloneDoesNot)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_TRUE(IconPresent());
+    ::SetCursorPos(200, 150);
+    m_program.Tray(WM_LBUTTONUP);
+    m_program.Tray(WM_MOUSEMOVE);
+    m_program.Sync();
+    EXPECT_FALSE(PanelVisible());
+
+    m_program.Tray(WM_LBUTTONDOWN);
+    m_program.Tray(WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    RECT rc;
+    ::GetWindowRect(m_program.Panel(), &rc);
+    EXPECT_EQ(rc.left, 200);
+    EXPECT_EQ(rc.top, 150);
+}
+
+TEST_F(TrayTest, DoubleClickShowsPanel)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Tray(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+}
+
+TEST_F(TrayTest, RightPressHidesPanelAndOpensTrayMenu)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(ID_SETTINGS);
+    ASSERT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    m_program.Tray(WM_RBUTTONDOWN);
+    HWND hMenu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    EXPECT_FALSE(PanelVisible());
+    // "&Settings..." is the first item.
+    ChooseMenuItem(hMenu, 1);
+    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+}
+
+TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Tray(WM_RBUTTONDOWN);
+    HWND hMenu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    ChooseMenuItem(hMenu, 3);   // "E&xit"
+    DWORD dwCode = 1;
+    ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+    EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Software\\Aurelon\\Morvane\\Preset1"));
+    EXPECT_FALSE(IconPresent());
+}
+
+TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Tray(WM_RBUTTONDOWN);
+    HWND hMenu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    ChooseMenuItem(hMenu, 2);   // "&About"
+    HWND hAbout = WaitForAbout();
+    ASSERT_NE(hAbout, nullptr);
+
+    m_program.Tray(WM_LBUTTONDOWN);
+    m_program.Tray(WM_LBUTTONUP);
+    m_program.Tray(WM_RBUTTONDOWN);
+    PumpFor(300);
+    EXPECT_FALSE(PanelVisible());
+    EXPECT_EQ(FindVisibleMenu(), nullptr);
+
+    m_program.Tray(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+
+    PressDialogButton(hAbout, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+    m_program.Tray(WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    ::PostMessageA(hMenu, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(TrayTest, CallbacksForUnknownIconsAreIgnored)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    for (UINT nID : { 0u, 2u, 0xFFFFFFFFu })
+    {
+        m_program.Tray(WM_LBUTTONDBLCLK, nID);
+        m_program.Tray(WM_RBUTTONDOWN, nID);
+    }
+    PumpFor(300);
+    EXPECT_FALSE(PanelVisible());
+    EXPECT_EQ(FindVisibleMenu(), nullptr);
+    EXPECT_TRUE(m_program.Process().IsRunning());
+}
+
+TEST_F(TrayTest, ShellRestartAddsTheIconAgain)
+{
+    ASSERT_TRUE(m_program.StartResident());
+    NOTIFYICONDATAA nid = {};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = m_program.TrayReceiver();
+    nid.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &nid));   // the shell forgot it
+    ASSERT_FALSE(IconPresent());
+    ::SendMessageA(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(IconPresent());
+    m_program.Tray(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+}
+
+TEST_F(TrayTest, AboutBoxShowsVersionLinesAndTheTechnologysNotice)
+{
+    for (DWORD nLayout : { CHIPSIM_LAYOUT_SRS, CHIPSIM_LAYOUT_QSOUND })
+    {
+        ASSERT_TRUE(m_program.SetLayout(nLayout));
+        ASSERT_TRUE(m_program.StartResident());
+        m_program.Command(IDM_ABOUTBOX);
+        HWND hAbout = WaitForAbout();
+        ASSERT_NE(hAbout, nullptr);
+        EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Kestrix Release 1.80");
+        EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)),
+                  "Aurelon 3D Audio Control Version 1.01.001");
+        EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "All Rights Reserved");
+        EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)),
+                  nLayout == CHIPSIM_LAYOUT_SRS
+                      ? "SRS and the SRS symbol are trademarks of SRS Labs, Inc."
+                      : "QSound and the Q logo are trademarks of QSound Labs, Inc.");
+        PressDialogButton(hAbout, IDOK);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+        ASSERT_TRUE(m_program.Exit());
+    }
+}
+}

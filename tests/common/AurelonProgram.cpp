@@ -1,0 +1,243 @@
+#include "AurelonProgram.h"
+#include "RegistrySandbox.h"
+#include "app/PrivateMessages.h"
+#include "mixer/Mixer3D.h"
+#include "mixer/MixerDiscovery.h"
+#include "mixer/MixerDriver.h"
+#include "resource.h"
+#include <commctrl.h>
+
+namespace
+{
+const char kProgram[] = "Aurelon3D.exe";
+const char kMainClass[] = "Aurelon3DAudioControl";
+
+std::string ChipPath()
+{
+    return BinPath("chipsim.dll");
+}
+
+// The chip as another mixer program sees it: the same driver table the program uses.
+const CMixerDriver& Driver()
+{
+    return GetMixerDriver();
+}
+
+// A control of the 3D line by type, found the way the program finds it.
+DWORD LineControlID(DWORD dwType)
+{
+    UINT nDevice = 0;
+    int nVariant = 0;
+    DWORD dwMuteID = 0, dwVolumeID = 0;
+    if (!FindMixer3D(&nDevice, &nVariant, &dwMuteID, &dwVolumeID))
+        return 0;
+    return dwType == MIXERCONTROL_CONTROLTYPE_MUTE ? dwMuteID : dwVolumeID;
+}
+}
+
+CAurelonProgram::CAurelonProgram()
+    : m_chip(ChipPath().c_str())
+{
+    ::SetEnvironmentVariableA(MIXER_DRIVER_VARIABLE, ChipPath().c_str());
+    Clean();
+    SetLayout(CHIPSIM_LAYOUT_SRS);
+}
+
+CAurelonProgram::~CAurelonProgram()
+{
+    if (m_process.IsRunning())
+    {
+        Exit();
+        if (m_process.IsRunning())
+            m_process.Kill();
+    }
+    Clean();
+}
+
+void CAurelonProgram::Clean()
+{
+    for (HWND hWnd : FindTopWindows(kMainClass, nullptr))
+    {
+        DWORD dwProcessId = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+        HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwProcessId);
+        if (hProcess != nullptr)
+        {
+            ::TerminateProcess(hProcess, 99);
+            ::WaitForSingleObject(hProcess, 5000);
+            ::CloseHandle(hProcess);
+        }
+    }
+    CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER, "Software\\Aurelon");
+    CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Aurelon");
+}
+
+bool CAurelonProgram::SetLayout(DWORD nLayout, DWORD cSteps, DWORD dwMaximum, DWORD fdwMissing)
+{
+    CHIPSIM_LAYOUT layout = { nLayout, cSteps, dwMaximum, fdwMissing };
+    return m_chip.IsLoaded() && m_chip.m_pfnSetLayout(&layout);
+}
+
+bool CAurelonProgram::Start(const char* pszArgs, bool bChip)
+{
+    std::string commandLine = "\"" + BinPath(kProgram) + "\"";
+    if (*pszArgs != '\0')
+        commandLine += std::string(" ") + pszArgs;
+    return m_process.Start(commandLine, { { "AURELON_MIXER_DRIVER", bChip ? ChipPath() : "" } }) != FALSE;
+}
+
+bool CAurelonProgram::StartResident()
+{
+    if (!Start())
+        return false;
+    // Idle means the panel has finished its initialisation, tray icon included.
+    ::WaitForInputIdle(m_process.GetHandle(), 15000);
+    return WaitUntil([&] { return MainWnd() != nullptr && Panel() != nullptr; }, 15000);
+}
+
+bool CAurelonProgram::Exit()
+{
+    HWND hPanel = Panel();
+    if (hPanel == nullptr)
+        return false;
+    ::PostMessageA(hPanel, WM_COMMAND, ID_APP_EXIT, 0);
+    DWORD dwCode = 1;
+    return m_process.WaitForExit(15000, &dwCode) && dwCode == 0;
+}
+
+HWND CAurelonProgram::MainWnd() const
+{
+    return FindTopWindow(kMainClass, nullptr, m_process.GetId());
+}
+
+HWND CAurelonProgram::Panel() const
+{
+    // The panel is the process's dialog that holds the "&Enabled" box.
+    for (HWND hWnd : FindTopWindows("#32770", nullptr, m_process.GetId()))
+    {
+        if (::GetDlgItem(hWnd, IDC_ENABLED) != nullptr && ::GetDlgItem(hWnd, IDC_PRESET1) != nullptr)
+            return hWnd;
+    }
+    return nullptr;
+}
+
+int CAurelonProgram::SliderPos(int nID) const
+{
+    return static_cast<int>(::SendMessageA(Control(nID), TBM_GETPOS, 0, 0));
+}
+
+bool CAurelonProgram::IsChecked(int nID) const
+{
+    return ::SendMessageA(Control(nID), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CAurelonProgram::Click(int nID) const
+{
+    ::SendMessageA(Panel(), WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(nID)));
+}
+
+void CAurelonProgram::Scroll(int nID, int nPosition, UINT nCode) const
+{
+    ::SendMessageA(Control(nID), TBM_SETPOS, TRUE, nPosition);
+    ::SendMessageA(Panel(), WM_HSCROLL, MAKEWPARAM(nCode, nPosition),
+                   reinterpret_cast<LPARAM>(Control(nID)));
+}
+
+void CAurelonProgram::Command(UINT nID) const
+{
+    ::PostMessageA(Panel(), WM_COMMAND, nID, 0);
+}
+
+HWND CAurelonProgram::TrayReceiver() const
+{
+    return FindTopWindow("TaskBarButtonWindowClass", "TaskBarButton Message Receiver", m_process.GetId());
+}
+
+void CAurelonProgram::Tray(UINT nMouseMessage, UINT nIconID) const
+{
+    ::PostMessageA(TrayReceiver(), WM_TASKBARBUTTON, nIconID, nMouseMessage);
+}
+
+void CAurelonProgram::Sync() const
+{
+    // Sent messages overtake posted ones, so a marker is posted behind everything else:
+    // a page size on the Center trackbar that no other code sets, put back afterwards.
+    static LPARAM s_nMarker = 1000;
+    HWND hSlider = Control(IDC_CENTER);
+    LPARAM nMarker = ++s_nMarker;
+    LRESULT nPageSize = ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0);
+    ::PostMessageA(hSlider, TBM_SETPAGESIZE, 0, nMarker);
+    WaitUntil([&] { return ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 5000);
+    ::SendMessageA(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
+}
+
+bool CAurelonProgram::PresetMenu(int nButtonID, int nItem) const
+{
+    RECT rc;
+    ::GetWindowRect(Control(nButtonID), &rc);
+    ::PostMessageA(Panel(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(nButtonID)),
+                   MAKELPARAM(rc.left + 2, rc.top + 2));
+    HWND hMenu = nullptr;
+    if (!WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000))
+        return false;
+    ChooseMenuItem(hMenu, nItem);
+    return WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000);
+}
+
+DWORD CAurelonProgram::ChipValue(DWORD dwControlID, DWORD nDevice) const
+{
+    DWORD dwValue = 0xDEADBEEF;
+    m_chip.m_pfnGetValue(nDevice, dwControlID, &dwValue);
+    return dwValue;
+}
+
+DWORD CAurelonProgram::WriteCount(DWORD dwControlID, DWORD nDevice) const
+{
+    return m_chip.m_pfnGetWriteCount(nDevice, dwControlID);
+}
+
+bool CAurelonProgram::SetChipValue(DWORD dwControlID, DWORD dwValue) const
+{
+    HMIXER hMixer = nullptr;
+    if (Driver().m_pfnOpen(&hMixer, 0, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
+        return false;
+    MIXERCONTROLDETAILS_UNSIGNED detail = { dwValue };
+    MIXERCONTROLDETAILS details = {};
+    details.cbStruct = sizeof(details);
+    details.dwControlID = dwControlID;
+    details.cChannels = 1;
+    details.cbDetails = sizeof(detail);
+    details.paDetails = &detail;
+    bool bOK = Driver().m_pfnSetControlDetails(reinterpret_cast<HMIXEROBJ>(hMixer), &details, 0) ==
+               MMSYSERR_NOERROR;
+    Driver().m_pfnClose(hMixer);
+    return bOK;
+}
+
+DWORD CAurelonProgram::MuteID() const
+{
+    return LineControlID(MIXERCONTROL_CONTROLTYPE_MUTE);
+}
+
+DWORD CAurelonProgram::VolumeID() const
+{
+    return LineControlID(MIXERCONTROL_CONTROLTYPE_VOLUME);
+}
+
+HWND FindVisibleMenu()
+{
+    for (HWND hWnd : FindTopWindows("#32768", nullptr))
+    {
+        if (::IsWindowVisible(hWnd))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+void ChooseMenuItem(HWND hMenuWnd, int nItem)
+{
+    for (int i = 0; i < nItem; ++i)
+        ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_RETURN, 0);
+}

@@ -1,0 +1,72 @@
+// Drives the real Aurelon3D.exe the way a user and other programs would: it starts the
+// program against the simulated chip, reads its windows, clicks its tray icon and
+// menus through window messages, and changes the chip from outside.
+#ifndef AURELON_TESTS_COMMON_AURELONPROGRAM_H
+#define AURELON_TESTS_COMMON_AURELONPROGRAM_H
+
+#include "Harness.h"
+#include "chipsim/ChipSimClient.h"
+#include <mmsystem.h>
+#include <commctrl.h>
+
+class CAurelonProgram
+{
+public:
+    CAurelonProgram();
+    ~CAurelonProgram();
+
+    // Removes the program's registry keys (both hives) and ends any running instance.
+    static void Clean();
+    // Chooses the simulated chip's layout (values back at their defaults).
+    bool SetLayout(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535, DWORD fdwMissing = 0);
+
+    // Starts the program with an argument text; bChip FALSE runs it without the simulator.
+    bool Start(const char* pszArgs = "", bool bChip = true);
+    // Starts it and waits until it is resident with its panel.
+    bool StartResident();
+    // "E&xit" from the tray menu; true when the process then ended with code 0.
+    bool Exit();
+    CProcess& Process() { return m_process; }
+
+    HWND MainWnd() const;
+    HWND Panel() const;
+    HWND Control(int nID) const { return ::GetDlgItem(Panel(), nID); }
+    int SliderPos(int nID) const;
+    bool IsChecked(int nID) const;
+    bool IsEnabled(int nID) const { return ::IsWindowEnabled(Control(nID)) != FALSE; }
+    std::string ControlText(int nID) const { return WindowText(Control(nID)); }
+    // A button click as the button itself reports it to the panel.
+    void Click(int nID) const;
+    // Sends a trackbar to a position and reports it to the panel with the given code.
+    void Scroll(int nID, int nPosition, UINT nCode = TB_THUMBPOSITION) const;
+    // Sends a command to the panel (posted: a modal dialog may follow).
+    void Command(UINT nID) const;
+    // A mouse message from the tray icon (posted, as the shell does).
+    void Tray(UINT nMouseMessage, UINT nIconID = 1) const;
+    HWND TrayReceiver() const;
+    // Opens the context menu of a preset button and picks the nth item (separators skipped).
+    bool PresetMenu(int nButtonID, int nItem) const;
+    // Waits until the panel's thread has handled everything posted to it so far.
+    void Sync() const;
+
+    // The simulated chip, seen from outside
+    DWORD ChipValue(DWORD dwControlID, DWORD nDevice = 0) const;
+    DWORD WriteCount(DWORD dwControlID, DWORD nDevice = 0) const;
+    // Writes a control as another mixer program would (notifications go to the panel).
+    bool SetChipValue(DWORD dwControlID, DWORD dwValue) const;
+    // The ids of the 3D line's mute and volume controls on device 0.
+    DWORD MuteID() const;
+    DWORD VolumeID() const;
+
+    CChipSimLibrary m_chip;
+
+private:
+    CProcess m_process;
+};
+
+// Visible popup menus (class "#32768") of any process.
+HWND FindVisibleMenu();
+// Chooses the nth item of the open popup menu with the keyboard (separators are skipped).
+void ChooseMenuItem(HWND hMenuWnd, int nItem);
+
+#endif

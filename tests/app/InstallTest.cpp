@@ -1,0 +1,102 @@
+// "-install" run as a user would: shortcuts in the current user's shell folders.
+#include <gtest/gtest.h>
+#include "AurelonProgram.h"
+#include "RegistrySandbox.h"
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace
+{
+const char kLinkName[] = "Aurelon 3D Audio Control.lnk";
+
+std::string ShellFolder(const char* pszName)
+{
+    std::vector<BYTE> data;
+    DWORD dwType = 0;
+    if (!CRegistrySandbox::GetRaw(HKEY_CURRENT_USER,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                  pszName, &dwType, data) || data.empty())
+        return std::string();
+    return std::string(reinterpret_cast<const char*>(data.data()));
+}
+
+// Target path and description of a shortcut file, read back through the shell.
+bool ReadLink(const std::string& path, std::string& target, std::string& description)
+{
+    IShellLinkA* pLink = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&pLink))))
+        return false;
+    IPersistFile* pFile = nullptr;
+    bool bOK = false;
+    if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))))
+    {
+        wchar_t wszPath[MAX_PATH];
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wszPath, MAX_PATH);
+        char szTarget[MAX_PATH] = "", szDescription[MAX_PATH] = "";
+        bOK = SUCCEEDED(pFile->Load(wszPath, STGM_READ)) &&
+              SUCCEEDED(pLink->GetPath(szTarget, MAX_PATH, nullptr, 0)) &&
+              SUCCEEDED(pLink->GetDescription(szDescription, MAX_PATH));
+        target = szTarget;
+        description = szDescription;
+        pFile->Release();
+    }
+    pLink->Release();
+    return bOK;
+}
+
+class InstallTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ::CoInitialize(nullptr);
+        m_startupLink = ShellFolder("Startup") + "\\" + kLinkName;
+        m_groupFolder = ShellFolder("Programs") + "\\Accessories\\Multimedia";
+        m_groupLink = m_groupFolder + "\\" + kLinkName;
+        ::DeleteFileA(m_startupLink.c_str());
+        ::DeleteFileA(m_groupLink.c_str());
+    }
+    void TearDown() override
+    {
+        ::DeleteFileA(m_startupLink.c_str());
+        ::DeleteFileA(m_groupLink.c_str());
+        ::CoUninitialize();
+    }
+
+    bool RunInstall()
+    {
+        CProcess process;
+        DWORD dwCode = 1;
+        return process.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") &&
+               process.WaitForExit(20000, &dwCode) && dwCode == 0;
+    }
+
+    void ExpectLinkToProgram(const std::string& path)
+    {
+        std::string target, description;
+        ASSERT_TRUE(ReadLink(path, target, description)) << path;
+        EXPECT_EQ(lstrcmpiA(target.c_str(), BinPath("Aurelon3D.exe").c_str()), 0) << target;
+        EXPECT_EQ(description, "Aurelon 3D Audio Control");
+    }
+
+    std::string m_startupLink;
+    std::string m_groupFolder;
+    std::string m_groupLink;
+};
+
+TEST_F(InstallTest, WritesStartupShortcutAndGroupShortcutOnlyWhereTheGroupExists)
+{
+    ASSERT_FALSE(ShellFolder("Startup").empty());
+    ::RemoveDirectoryA(m_groupFolder.c_str());
+    ASSERT_TRUE(RunInstall());
+    ExpectLinkToProgram(m_startupLink);
+    EXPECT_EQ(::GetFileAttributesA(m_groupLink.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FindTopWindow("Aurelon3DAudioControl", nullptr), nullptr);
+
+    ASSERT_EQ(::SHCreateDirectoryExA(nullptr, m_groupFolder.c_str(), nullptr), ERROR_SUCCESS);
+    ASSERT_TRUE(RunInstall());
+    ExpectLinkToProgram(m_groupLink);
+    ::RemoveDirectoryA(m_groupFolder.c_str());
+}
+}

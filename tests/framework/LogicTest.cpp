@@ -1,0 +1,71 @@
+// Plain functions behind the windows: tips, level texts, line ordering, install switch.
+#include <gtest/gtest.h>
+#include "app/AudioControlApp.h"
+#include "app/TaskBarButton.h"
+#include "mixer/MixerDiscovery.h"
+#include "panel/PanelDlg.h"
+#include "panel/Preset.h"
+#include "support/AboutDlg.h"
+#include <limits.h>
+
+namespace
+{
+TEST(TipTextTest, CutsTo63BytesWithoutSplittingDoubleByteCharacters)
+{
+    char szTip[64];
+    CopyTipText(szTip, std::string(100, 'x').c_str());
+    EXPECT_EQ(std::string(szTip), std::string(63, 'x'));
+    CopyTipText(szTip, "Aurelon SRS 3D Audio");
+    EXPECT_STREQ(szTip, "Aurelon SRS 3D Audio");
+    CopyTipText(szTip, nullptr);
+    EXPECT_STREQ(szTip, "");
+    if (::IsDBCSLeadByte(0x82))   // only meaningful where the ANSI code page has double bytes
+    {
+        std::string text(62, 'a');
+        text += "\x82\xA0";
+        CopyTipText(szTip, text.c_str());
+        EXPECT_EQ(std::string(szTip), std::string(62, 'a'));
+    }
+}
+
+TEST(LevelTextTest, ReadsLikeAtoiWithoutOverflow)
+{
+    EXPECT_EQ(ParseLevelText("7"), 7);
+    EXPECT_EQ(ParseLevelText("  12abc"), 12);
+    EXPECT_EQ(ParseLevelText("x"), 0);
+    EXPECT_EQ(ParseLevelText(""), 0);
+    EXPECT_EQ(ParseLevelText("-5"), -5);
+    EXPECT_EQ(ParseLevelText("+3"), 3);
+    EXPECT_EQ(ParseLevelText("99999999999"), INT_MAX);
+    EXPECT_EQ(ParseLevelText("-99999999999"), INT_MIN);
+}
+
+TEST(OrderedLineTest, OrdersThreePartsByTheList)
+{
+    const char* const parts[3] = { "Kestrix", "Release", "1.80" };
+    EXPECT_EQ(FormatOrderedLine("0,1,2", parts), "Kestrix Release 1.80");
+    EXPECT_EQ(FormatOrderedLine("2,1,0", parts), "1.80 Release Kestrix");
+    EXPECT_EQ(FormatOrderedLine(",,2,,0,1,", parts), "1.80 Kestrix Release");
+    EXPECT_EQ(FormatOrderedLine("0,7", parts), "Kestrix  ");
+    EXPECT_EQ(FormatOrderedLine("", parts), "  ");
+}
+
+TEST(InstallSwitchTest, ExactCaseSensitiveSubstring)
+{
+    EXPECT_TRUE(ContainsInstallSwitch("-install", "-install"));
+    EXPECT_TRUE(ContainsInstallSwitch("x-installer", "-install"));
+    EXPECT_TRUE(ContainsInstallSwitch("a b -install", "-install"));
+    EXPECT_FALSE(ContainsInstallSwitch("-INSTALL", "-install"));
+    EXPECT_FALSE(ContainsInstallSwitch("/install", "-install"));
+    EXPECT_FALSE(ContainsInstallSwitch("-instal", "-install"));
+    EXPECT_FALSE(ContainsInstallSwitch("", "-install"));
+}
+
+TEST(TrayPictureTest, FollowsTechnologyAndMuteState)
+{
+    EXPECT_EQ(TrayIconForState(MIXER3D_SRS, 0), static_cast<UINT>(IDI_SRS_ON));
+    EXPECT_EQ(TrayIconForState(MIXER3D_SRS, 1), static_cast<UINT>(IDI_SRS_OFF));
+    EXPECT_EQ(TrayIconForState(MIXER3D_QSOUND, 0), static_cast<UINT>(IDI_QSOUND_ON));
+    EXPECT_EQ(TrayIconForState(0, 5), static_cast<UINT>(IDI_QSOUND_OFF));
+}
+}

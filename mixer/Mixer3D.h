@@ -1,0 +1,51 @@
+// CMixer3D: the panel's binding to the chip's 3D line, and the scaling between mixer
+// units and trackbar positions (a trackbar shows positions 0 ... cSteps - 1).
+#ifndef AURELON_MIXER_MIXER3D_H
+#define AURELON_MIXER_MIXER3D_H
+
+#include <windows.h>
+#include <mmsystem.h>
+
+// The driver publishes the two level controls under fixed ids.
+#define MIXER3D_CENTER_ID  39
+#define MIXER3D_SPACE_ID   38
+
+struct CMixer3D
+{
+    HMIXER m_hMixer = nullptr;          // open device; null while closed
+    int m_nVariant = 0;                 // MIXER3D_SRS or MIXER3D_QSOUND
+    LONG m_bMuted = 1;                  // last mute value read or written (0 = effect on)
+    DWORD m_nMuteID = 0;
+    DWORD m_nVolumeID = 0;
+    DWORD m_nCenterID = MIXER3D_CENTER_ID;
+    DWORD m_nSpaceID = MIXER3D_SPACE_ID;
+    int m_nCenterStep = 0;              // mixer units per trackbar position
+    int m_nSpaceStep = 0;
+    int m_nCenterEcho = 0;              // notifications still expected from our own writes
+    int m_nSpaceEcho = 0;
+    int m_nVolumeEcho = 0;
+};
+
+// Mixer units per trackbar position: dwMaximum / (cSteps - 1) in signed 32-bit
+// arithmetic, truncating; 0 when the control has fewer than two steps.
+inline int MixerStepSize(DWORD dwMaximum, DWORD cSteps)
+{
+    const int nLast = static_cast<int>(cSteps) - 1;
+    return nLast > 0 ? static_cast<int>(dwMaximum) / nLast : 0;
+}
+
+// The trackbar position of a mixer value; 0 when the step is not positive.
+inline int MixerValueToPosition(DWORD dwValue, int nStep)
+{
+    return nStep > 0 ? static_cast<int>(dwValue) / nStep : 0;
+}
+
+// The mixer value of a trackbar position. Stored levels are not trusted to be in range,
+// so the product wraps modulo 2^32 (unsigned arithmetic, well defined) instead of
+// overflowing a signed int; in range it is the plain product.
+constexpr DWORD MixerPositionToValue(int nPosition, int nStep)
+{
+    return static_cast<DWORD>(nPosition) * static_cast<DWORD>(nStep);
+}
+
+#endif

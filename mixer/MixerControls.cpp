@@ -1,0 +1,110 @@
+#include "mixer/MixerControls.h"
+
+#include "framework/App.h"
+#include "mixer/MixerDriver.h"
+
+namespace
+{
+HMIXEROBJ MixerObject(HMIXER hMixer)
+{
+    return reinterpret_cast<HMIXEROBJ>(hMixer);
+}
+
+// Describes one control by id, for MIXER_GETLINECONTROLSF_ONEBYID.
+BOOL QueryControl(HMIXER hMixer, DWORD nControlID, MIXERCONTROLA* pControl)
+{
+    *pControl = MIXERCONTROLA();
+    pControl->cbStruct = sizeof(*pControl);
+    MIXERLINECONTROLSA controls = {};
+    controls.cbStruct = sizeof(controls);
+    controls.dwControlID = nControlID;
+    controls.cControls = 1;
+    controls.cbmxctrl = sizeof(*pControl);
+    controls.pamxctrl = pControl;
+    return GetMixerDriver().m_pfnGetLineControls(MixerObject(hMixer), &controls,
+                                                 MIXER_GETLINECONTROLSF_ONEBYID) == MMSYSERR_NOERROR;
+}
+
+// One channel, one 32-bit detail (a BOOLEAN's fValue or an UNSIGNED's dwValue).
+MIXERCONTROLDETAILS DetailsOf(DWORD nControlID, DWORD* pdwDetail)
+{
+    MIXERCONTROLDETAILS details = {};
+    details.cbStruct = sizeof(details);
+    details.dwControlID = nControlID;
+    details.cChannels = 1;
+    details.cMultipleItems = 0;
+    details.cbDetails = sizeof(*pdwDetail);
+    details.paDetails = pdwDetail;
+    return details;
+}
+
+DWORD GetDetail(HMIXER hMixer, DWORD nControlID)
+{
+    DWORD dwDetail = 0;
+    MIXERCONTROLDETAILS details = DetailsOf(nControlID, &dwDetail);
+    // A failed read leaves the 0 in place.
+    GetMixerDriver().m_pfnGetControlDetails(MixerObject(hMixer), &details,
+                                            MIXER_GETCONTROLDETAILSF_VALUE);
+    return dwDetail;
+}
+
+MMRESULT SetDetail(HMIXER hMixer, DWORD nControlID, DWORD dwDetail)
+{
+    MIXERCONTROLDETAILS details = DetailsOf(nControlID, &dwDetail);
+    return GetMixerDriver().m_pfnSetControlDetails(MixerObject(hMixer), &details,
+                                                   MIXER_SETCONTROLDETAILSF_VALUE);
+}
+}
+
+BOOL OpenMixerDevice(HMIXER* phMixer, UINT nDevice, HWND hWndCallback)
+{
+    const CMixerDriver& driver = GetMixerDriver();
+    if (phMixer == nullptr || driver.m_pfnGetNumDevs() == 0)
+        return FALSE;
+    return driver.m_pfnOpen(phMixer, nDevice, reinterpret_cast<DWORD_PTR>(hWndCallback),
+                            reinterpret_cast<DWORD_PTR>(AfxGetInstanceHandle()),
+                            CALLBACK_WINDOW) == MMSYSERR_NOERROR;
+}
+
+MMRESULT CloseMixerDevice(HMIXER hMixer)
+{
+    return GetMixerDriver().m_pfnClose(hMixer);
+}
+
+BOOL MixerControlExists(HMIXER hMixer, DWORD nControlID)
+{
+    MIXERCONTROLA control;
+    return QueryControl(hMixer, nControlID, &control);
+}
+
+BOOL GetMixerControlRange(HMIXER hMixer, DWORD nControlID, DWORD* pdwMinimum,
+                          DWORD* pdwMaximum, DWORD* pcSteps)
+{
+    MIXERCONTROLA control;
+    if (!QueryControl(hMixer, nControlID, &control))
+        return FALSE;
+    *pdwMinimum = control.Bounds.dwMinimum;
+    *pdwMaximum = control.Bounds.dwMaximum;
+    *pcSteps = control.Metrics.cSteps;
+    return TRUE;
+}
+
+LONG GetMixerBoolean(HMIXER hMixer, DWORD nControlID)
+{
+    return static_cast<LONG>(GetDetail(hMixer, nControlID));
+}
+
+MMRESULT SetMixerBoolean(HMIXER hMixer, DWORD nControlID, LONG bValue)
+{
+    return SetDetail(hMixer, nControlID, static_cast<DWORD>(bValue));
+}
+
+DWORD GetMixerValue(HMIXER hMixer, DWORD nControlID)
+{
+    return GetDetail(hMixer, nControlID);
+}
+
+MMRESULT SetMixerValue(HMIXER hMixer, DWORD nControlID, DWORD dwValue)
+{
+    return SetDetail(hMixer, nControlID, dwValue);
+}

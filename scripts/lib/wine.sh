@@ -43,8 +43,15 @@ wine_start() {
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
   wine_prefix_setup
-  (HOME="$AURELON_WINE_HOME" setsid wineserver -p >/dev/null 2>&1 &)
-  sleep 0.3
+  (HOME="$AURELON_WINE_HOME" setsid wineserver -p >/dev/null 2>&1 </dev/null &)
+  # The first GUI process would start the desktop (explorer) with its own output
+  # inherited, holding a caller's pipe open until the end; start it here instead.
+  (HOME="$AURELON_WINE_HOME" setsid wine explorer.exe "/desktop=shell,${AURELON_DESKTOP_SIZE:-1024x768}" \
+    >/dev/null 2>&1 </dev/null &)
+  for _ in $(seq 100); do
+    HOME="$AURELON_WINE_HOME" wine tasklist 2>/dev/null | grep -qi explorer && break
+    sleep 0.1
+  done
 }
 
 wine_stop() {

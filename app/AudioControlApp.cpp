@@ -5,14 +5,44 @@
 #include "resource.h"
 #include <string.h>
 
+namespace
+{
+const char kInstanceMutexName[] = "Aurelon3DAudioControl.Instance";
+const DWORD kResidentWaitMs = 10000;
+const DWORD kResidentPollMs = 50;
+}
+
 BOOL CAudioControlApp::InitInstance()
 {
-    HWND hWndResident = ::FindWindowA(AfxLoadString(IDS_WINDOW_CLASS).c_str(), nullptr);
-    if (hWndResident != nullptr)
-        return SignalResidentInstance(hWndResident);
+    HWND hWndResident = nullptr;
+    if (!AcquireInstanceMutex(&hWndResident))
+        return hWndResident != nullptr ? SignalResidentInstance(hWndResident) : FALSE;
     if (*m_lpCmdLine == '\0')
         return BecomeResident();
     RunInstaller();
+    return FALSE;
+}
+
+// The window lookup alone races when several starts come at once: the instance mutex
+// decides who may become resident. A start that finds it owned waits (bounded) for the
+// owner's window, or for the owner to end, and takes the mutex over in that case.
+// FALSE with *phWndResident set: signal that window; FALSE with none: just end.
+BOOL CAudioControlApp::AcquireInstanceMutex(HWND* phWndResident)
+{
+    m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    if (m_hInstanceMutex == nullptr)
+        return FALSE;
+    const std::string className = AfxLoadString(IDS_WINDOW_CLASS);
+    const DWORD dwStart = ::GetTickCount();
+    do
+    {
+        *phWndResident = ::FindWindowA(className.c_str(), nullptr);
+        if (*phWndResident != nullptr)
+            return FALSE;
+        DWORD dwWait = ::WaitForSingleObject(m_hInstanceMutex, kResidentPollMs);
+        if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED)
+            return TRUE;
+    } while (::GetTickCount() - dwStart < kResidentWaitMs);
     return FALSE;
 }
 
@@ -62,6 +92,12 @@ int CAudioControlApp::ExitInstance()
         m_pMainWnd->DestroyWindow();
         delete m_pMainWnd;
         m_pMainWnd = nullptr;
+    }
+    if (m_hInstanceMutex != nullptr)
+    {
+        ::ReleaseMutex(m_hInstanceMutex);
+        ::CloseHandle(m_hInstanceMutex);
+        m_hInstanceMutex = nullptr;
     }
     return CWinApp::ExitInstance();
 }

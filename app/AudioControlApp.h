@@ -12,9 +12,12 @@ public:
     int ExitInstance() override;
 
 private:
+    BOOL AcquireInstanceMutex(HWND* phWndResident);
     BOOL SignalResidentInstance(HWND hWndResident) const;
     BOOL BecomeResident();
     void RunInstaller() const;
+
+    HANDLE m_hInstanceMutex = nullptr;  // owned while this run may become resident
 };
 
 // TRUE when the argument text asks for the shortcut installer: the switch as an exact,

@@ -5,48 +5,17 @@
 #include <string>
 #include <vector>
 #include "support/RegistryKey.h"
+#include "tests/common/ProcessCounters.h"
 #include "tests/common/RegistrySandbox.h"
 
 namespace
 {
 const char kPath[] = "Software\\Aurelon\\KeyTest";
 
-// Kernel handles held by this process (GetProcessHandleCount is a stub under Wine).
+// Kernel handles held by this process.
 ULONG_PTR CountOwnHandles()
 {
-    struct HandleEntry
-    {
-        PVOID pObject;
-        ULONG_PTR nProcessId;
-        ULONG_PTR hValue;
-        ULONG nAccess;
-        USHORT nBackTrace;
-        USHORT nType;
-        ULONG nAttributes;
-        ULONG nReserved;
-    };
-    struct HandleTable
-    {
-        ULONG_PTR nHandles;
-        ULONG_PTR nReserved;
-        HandleEntry entries[1];
-    };
-    const SYSTEM_INFORMATION_CLASS kExtendedHandleInformation =
-        static_cast<SYSTEM_INFORMATION_CLASS>(64);
-    std::vector<BYTE> buffer(1 << 16);
-    NTSTATUS status;
-    while ((status = NtQuerySystemInformation(kExtendedHandleInformation, buffer.data(),
-                                              static_cast<ULONG>(buffer.size()), NULL)) ==
-           static_cast<NTSTATUS>(0xC0000004L))
-        buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return 0;
-    const HandleTable* pTable = reinterpret_cast<const HandleTable*>(buffer.data());
-    ULONG_PTR nOwn = 0;
-    for (ULONG_PTR i = 0; i < pTable->nHandles; ++i)
-        if (pTable->entries[i].nProcessId == GetCurrentProcessId())
-            ++nOwn;
-    return nOwn;
+    return CountProcessHandles(GetCurrentProcessId());
 }
 
 BOOL IsLiveKey(HKEY hKey)

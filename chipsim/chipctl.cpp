@@ -341,6 +341,8 @@ int main(int argc, char** argv)
         return Broadcast(tool, args);
     else if (strCommand == "hold" && args.size() == 1)
     {
+        // The shared state is opened on first use: touch it, or nothing is held.
+        tool.chip.m_pfnGetDeviceCount();
         std::printf("holding the chip's state; end this process to release it\n");
         std::fflush(stdout);
         ::Sleep(INFINITE);

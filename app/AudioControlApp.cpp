@@ -72,9 +72,10 @@ BOOL CAudioControlApp::BecomeResident()
 
 void CAudioControlApp::RunInstaller() const
 {
-    if (!AfxOleInit())
-        return;
+    // Only the installer needs OLE; any other argument ends without paying for it.
     if (!ContainsInstallSwitch(m_lpCmdLine, AfxLoadString(IDS_INSTALL_SWITCH).c_str()))
+        return;
+    if (!AfxOleInit())
         return;
     char szModule[MAX_PATH];
     if (::GetModuleFileNameA(nullptr, szModule, MAX_PATH) == 0)

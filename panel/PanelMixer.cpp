@@ -45,7 +45,8 @@ BOOL CPanelDlg::BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep)
         slider.SendMessage(TBM_SETLINESIZE, 0, 1);
         slider.SendMessage(TBM_SETPAGESIZE, 0, 3);
         slider.SendMessage(TBM_SETRANGEMIN, FALSE, 0);
-        slider.SendMessage(TBM_SETRANGEMAX, FALSE, nLast);
+        // A control without steps gets the one position 0, never an inverted range.
+        slider.SendMessage(TBM_SETRANGEMAX, FALSE, nLast > 0 ? nLast : 0);
     }
     DWORD dwValue = GetMixerValue(hMixer, nControlID);
     int nPosition = 0;

@@ -138,11 +138,10 @@ TEST_F(DriverFaultTest, OddControlRangesKeepTheProgramWorking)
         m_program.SetChipValue(MIXER3D_SPACE_ID, r.dwMaximum);
         m_program.Sync();
         const int nStep = MixerStepSize(r.dwMaximum, r.cSteps);
-        // Fewer than two steps leave the trackbar with an empty range: no position to compare.
-        if (r.cSteps >= 2)
-            EXPECT_EQ(m_program.SliderPos(IDC_SPACE) ,
+        EXPECT_EQ(m_program.SliderPos(IDC_SPACE),
                   MixerValueToPosition(m_program.ChipValue(MIXER3D_SPACE_ID), nStep))
             << r.cSteps << " " << r.dwMaximum;
+        EXPECT_GE(::SendMessageA(m_program.Control(IDC_SPACE), TBM_GETRANGEMAX, 0, 0), 0);
         EXPECT_TRUE(m_program.Exit()) << r.cSteps << " " << r.dwMaximum;
     }
 }

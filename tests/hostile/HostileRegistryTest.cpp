@@ -22,9 +22,14 @@ const DWORD kDevNode = 0x5A0;
 // A stored value: type and exact bytes; bMissing leaves it out.
 struct RawValue
 {
+    RawValue(DWORD type, const std::string& bytes, bool missing = false)
+        : dwType(type), data(bytes), bMissing(missing)
+    {
+    }
+
     DWORD dwType;
     std::string data;
-    bool bMissing = false;
+    bool bMissing;
 };
 
 RawValue Missing() { return { REG_NONE, "", true }; }

@@ -42,8 +42,13 @@ void AlignTo4(std::vector<BYTE>& bytes)
 std::vector<BYTE> Serialize(const VersionNode& node)
 {
     std::vector<BYTE> bytes(6, 0);
-    const BYTE* pKey = reinterpret_cast<const BYTE*>(node.strKey.c_str());
-    bytes.insert(bytes.end(), pKey, pKey + (node.strKey.size() + 1) * sizeof(wchar_t));
+    std::wstring key = node.strKey;
+    key.push_back(L'\0');
+    for (wchar_t ch : key)
+    {
+        bytes.push_back(static_cast<BYTE>(ch & 0xFF));
+        bytes.push_back(static_cast<BYTE>((ch >> 8) & 0xFF));
+    }
     AlignTo4(bytes);
     bytes.insert(bytes.end(), node.value.begin(), node.value.end());
     for (const VersionNode& child : node.children)

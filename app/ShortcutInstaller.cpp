@@ -36,7 +36,8 @@ BOOL CreateCurrentUserShortcut(const ShortcutSet& set, LPCSTR lpszTarget,
     if (!folders.Open(FALSE, KEY_ALL_ACCESS, NULL, NULL, FALSE))
         return FALSE;
     std::string strFolder;
-    if (!ReadText(folders, set.pszShellFolder, strFolder))
+    // An empty folder would put the shortcut in the root of the current drive.
+    if (!ReadText(folders, set.pszShellFolder, strFolder) || strFolder.empty())
         return FALSE;
     return SUCCEEDED(CreateShellLink(lpszTarget, (strFolder + strTail).c_str(), lpszDescription));
 }

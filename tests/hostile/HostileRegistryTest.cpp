@@ -8,6 +8,7 @@
 #include <string>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
+#include "RegistryShapes.h"
 #include "mixer/Mixer3D.h"
 #include "mixer/MixerDiscovery.h"
 #include "resource.h"
@@ -18,59 +19,6 @@ const char kRoot[] = "Software\\Aurelon\\Morvane";
 const char kPreset1[] = "Software\\Aurelon\\Morvane\\Preset1";
 const char kRecord[] = "System\\CurrentControlSet\\Control\\MediaResources\\mixer\\0";
 const DWORD kDevNode = 0x5A0;
-
-// A stored value: type and exact bytes; bMissing leaves it out.
-struct RawValue
-{
-    RawValue(DWORD type, const std::string& bytes, bool missing = false)
-        : dwType(type), data(bytes), bMissing(missing)
-    {
-    }
-
-    DWORD dwType;
-    std::string data;
-    bool bMissing;
-};
-
-RawValue Missing() { return { REG_NONE, "", true }; }
-RawValue Text(const std::string& str, DWORD dwType = REG_SZ)
-{
-    return { dwType, str + std::string(1, '\0') };
-}
-// Text stored without its terminator.
-RawValue Unterminated(const std::string& str) { return { REG_SZ, str }; }
-RawValue Dword(DWORD dw) { return { REG_DWORD, std::string(reinterpret_cast<const char*>(&dw), 4) }; }
-RawValue Binary(size_t cb) { return { REG_BINARY, std::string(cb, '\x01') }; }
-
-void Store(HKEY hRoot, const char* pszPath, const char* pszName, const RawValue& value)
-{
-    if (value.bMissing)
-        ASSERT_TRUE(CRegistrySandbox::CreateKey(hRoot, pszPath));
-    else
-        ASSERT_TRUE(CRegistrySandbox::SetRaw(hRoot, pszPath, pszName, value.dwType,
-                                             value.data.data(), static_cast<DWORD>(value.data.size())));
-}
-
-// The wrong types and broken shapes every value is tried with.
-std::vector<std::pair<std::string, RawValue>> BrokenShapes()
-{
-    return {
-        { "missing", Missing() },
-        { "REG_DWORD", Dword(7) },
-        { "REG_SZ 7", Text("7") },
-        { "REG_EXPAND_SZ", Text("7", REG_EXPAND_SZ) },
-        { "REG_MULTI_SZ", { REG_MULTI_SZ, std::string("7\0\0", 3) } },
-        { "REG_BINARY 3", Binary(3) },
-        { "REG_BINARY 5", Binary(5) },
-        { "REG_SZ size 0", { REG_SZ, "" } },
-        { "REG_SZ unterminated", Unterminated("7") },
-        { "REG_SZ 64 KiB", Text(std::string(65536, '7')) },
-        { "REG_SZ non-ASCII", Text("\xC4\xD6\xDC") },
-        { "REG_SZ double-byte", Text("\x82\xA0\x83\x41") },
-    };
-}
-
-int s_nCases = 0;
 }
 
 // Levels become mixer values as position x step; the product must wrap, not overflow.
@@ -89,7 +37,7 @@ protected:
         node.dbcd_size = sizeof(node);
         node.dbcd_devicetype = DBT_DEVTYP_DEVNODE;
         node.dbcd_devnode = kDevNode;
-        ++s_nCases;
+        ++HostileCases();
         return IsMixerDevNode(reinterpret_cast<DEV_BROADCAST_HDR*>(&node));
     }
     CRegistrySandbox m_sandbox;
@@ -97,7 +45,7 @@ protected:
 
 TEST_F(DeviceRecordTest, BrokenDevNodeCountsAsTheChip)
 {
-    const int nBefore = s_nCases;
+    const int nBefore = HostileCases();
     EXPECT_TRUE(Check()) << "no records key";
     for (const auto& shape : BrokenShapes())
     {
@@ -113,7 +61,7 @@ TEST_F(DeviceRecordTest, BrokenDevNodeCountsAsTheChip)
     Store(HKEY_LOCAL_MACHINE, kRecord, "DevNode", { REG_BINARY, std::string("\x01\x02\x03", 3) });
     Store(HKEY_LOCAL_MACHINE, kRecord, "DeviceID", Text("QVX"));
     EXPECT_FALSE(Check());
-    std::printf("[ cases    ] %d DevNode shapes\n", s_nCases - nBefore);
+    std::printf("[ cases    ] %d DevNode shapes\n", HostileCases() - nBefore);
 }
 
 TEST_F(DeviceRecordTest, DeviceIDShapesAndSizes)
@@ -162,7 +110,7 @@ protected:
     // Starts, exits normally, and returns the user Preset1 values written at exit.
     void RunOnce(const std::string& strCase)
     {
-        ++s_nCases;
+        ++HostileCases();
         ASSERT_TRUE(m_program.StartResident()) << strCase;
         ASSERT_TRUE(m_program.Exit()) << strCase;
         ExpectSaneUserKeys(strCase);
@@ -234,7 +182,7 @@ TEST_F(PresetRegistryTest, HugeAndNegativeUserLevelsAreKeptAndApplySafely)
         CAurelonProgram::Clean();
         Store(HKEY_CURRENT_USER, kPreset1, "Center", Dword(dwLevel));
         Store(HKEY_CURRENT_USER, kPreset1, "Space", Dword(dwLevel));
-        ++s_nCases;
+        ++HostileCases();
         ASSERT_TRUE(m_program.StartResident());
         m_program.Click(IDC_PRESET1);
         m_program.Sync();
@@ -324,7 +272,7 @@ TEST_F(PresetRegistryTest, QuietFlagOfTheWrongShapeDoesNotSilence)
             continue;
         CAurelonProgram::Clean();
         Store(HKEY_LOCAL_MACHINE, kRoot, "", shape.second);
-        ++s_nCases;
+        ++HostileCases();
         ++nCases;
         ASSERT_TRUE(m_program.Start("", false));
         HWND hBox = WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId());
@@ -339,7 +287,7 @@ TEST_F(PresetRegistryTest, QuietFlagOfTheWrongShapeDoesNotSilence)
     {
         CAurelonProgram::Clean();
         Store(HKEY_LOCAL_MACHINE, kRoot, "", Dword(dw));
-        ++s_nCases;
+        ++HostileCases();
         ASSERT_TRUE(m_program.Start("", false));
         HWND hBox = WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId());
         EXPECT_NE(hBox, nullptr) << dw;
@@ -356,8 +304,14 @@ TEST_F(PresetRegistryTest, QuietFlagOfTheWrongShapeDoesNotSilence)
     EXPECT_FALSE(CRegistrySandbox::GetRaw(HKEY_LOCAL_MACHINE, kRoot, "", &dwType, data));
 }
 
-TEST(HostileSummary, PrintsTheNumberOfCases)
+// Printed after every test of the run, whichever file it is in.
+class CHostileSummary : public ::testing::Environment
 {
-    std::printf("[ cases    ] %d hostile registry cases tried in this run\n", s_nCases);
-    SUCCEED();
-}
+public:
+    void TearDown() override
+    {
+        std::printf("[ cases    ] %d hostile registry cases tried in this run\n", HostileCases());
+    }
+};
+static ::testing::Environment* const s_pSummary =
+    ::testing::AddGlobalTestEnvironment(new CHostileSummary);

@@ -45,10 +45,9 @@ const CMixerDriver g_noMixer = {
     NoMixerGetLineControls, NoMixerControlDetails, NoMixerControlDetails,
 };
 
-const CMixerDriver g_winmm = {
-    mixerGetNumDevs, mixerOpen, mixerClose, mixerGetDevCapsA, mixerGetLineInfoA,
-    mixerGetLineControlsA, mixerGetControlDetailsA, mixerSetControlDetails,
-};
+// winmm is loaded only when the mixer is first used: it brings the audio compression
+// manager with it, which a start that ends at once (or uses another driver) never needs.
+const char kSystemDriver[] = "winmm.dll";
 
 // Looks up one export into a typed function pointer; FALSE when it is missing.
 template <typename T>
@@ -74,10 +73,7 @@ CMixerDriver LoadDriverFromEnvironment()
 BOOL LoadMixerDriver(const char* pszDllPath, CMixerDriver& driver)
 {
     if (pszDllPath == nullptr || *pszDllPath == '\0')
-    {
-        driver = g_winmm;
-        return TRUE;
-    }
+        pszDllPath = kSystemDriver;
     HMODULE hModule = ::LoadLibraryA(pszDllPath);
     if (hModule == nullptr)
     {

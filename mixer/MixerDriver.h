@@ -1,7 +1,7 @@
 // The mixer driver table. The program reaches the multimedia mixer only through these
-// eight functions, with winmm's own signatures. By default they are winmm's; when the
-// environment variable AURELON_MIXER_DRIVER names a DLL, they are taken from that DLL
-// by the same export names (a simulated chip, or another driver front-end).
+// eight functions, with winmm's own signatures, taken from a DLL by their export names:
+// winmm's by default, or the DLL that the environment variable AURELON_MIXER_DRIVER
+// names (a simulated chip, or another driver front-end).
 #ifndef AURELON_MIXER_MIXERDRIVER_H
 #define AURELON_MIXER_MIXERDRIVER_H
 
@@ -30,8 +30,8 @@ struct CMixerDriver
 // The process's driver table, chosen once on first use from AURELON_MIXER_DRIVER.
 const CMixerDriver& GetMixerDriver();
 
-// Fills driver from the DLL at pszDllPath, or with winmm's functions when pszDllPath is
-// NULL or empty. If the DLL cannot be loaded or lacks one of the eight exports, the
+// Fills driver from the DLL at pszDllPath, or from winmm when pszDllPath is NULL or
+// empty. If the DLL cannot be loaded or lacks one of the eight exports, the
 // table behaves as a system without a mixer (no devices; every other call fails with
 // MMSYSERR_NODRIVER) and the result is FALSE. A loaded DLL stays loaded for good.
 BOOL LoadMixerDriver(const char* pszDllPath, CMixerDriver& driver);

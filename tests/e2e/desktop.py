@@ -81,6 +81,8 @@ class Desktop:
         self.env["AURELON_MIXER_DRIVER"] = self.winpath(os.path.join(self.bindir, "chipsim.dll"))
         self.env.setdefault("WINEDEBUG", "-all")
         self.env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml,winemenubuilder.exe=d")
+        # The program's own diagnostics (Wine's heap checks among them), kept for the end.
+        self.program_log = tempfile.TemporaryFile()
 
     # Windows side -------------------------------------------------------------------
 
@@ -152,7 +154,13 @@ class Desktop:
 
     def start_program(self, *args):
         return subprocess.Popen(["wine", os.path.join(self.bindir, PROGRAM)] + list(args), env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=self.program_log)
+
+    def program_heap_reports(self):
+        """Lines in which Wine's heap checks reported a fault of the program."""
+        self.program_log.seek(0)
+        text = self.program_log.read().decode("utf-8", "replace")
+        return [line for line in text.splitlines() if "err:heap" in line or "warn:heap" in line]
 
     def start_other(self):
         """Starts another program (Wine's Notepad); returns its window class."""

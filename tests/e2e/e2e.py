@@ -231,6 +231,10 @@ class Suite:
         self.end_leftovers()
         if self.process is not None and self.process.poll() is None:
             self.process.wait(timeout=15)
+        heap_reports = self.d.program_heap_reports()
+        if heap_reports:
+            self.failures.append("heap")
+            print("FAIL heap\n" + "\n".join(heap_reports), flush=True)
         return 1 if self.failures else 0
 
 

@@ -84,7 +84,7 @@ const COLORREF kGreenLamp = RGB(0, 255, 0);
 TEST_F(PanelPictureTest, LogoIsPaintedWithoutItsBackgroundAndLampsFollowSelection)
 {
     ASSERT_TRUE(m_program.StartResident());
-    ::SetCursorPos(200, 200);
+    ASSERT_TRUE(MoveCursorTo(200, 200));
     m_program.Command(ID_SETTINGS);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }));
 

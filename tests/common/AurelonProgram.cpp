@@ -168,7 +168,7 @@ void CAurelonProgram::Sync() const
     LPARAM nMarker = ++s_nMarker;
     LRESULT nPageSize = ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0);
     ::PostMessageA(hSlider, TBM_SETPAGESIZE, 0, nMarker);
-    WaitUntil([&] { return ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 5000);
+    WaitUntil([&] { return ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 15000);
     ::SendMessageA(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
 }
 

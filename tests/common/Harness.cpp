@@ -42,6 +42,15 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs)
     }
 }
 
+bool MoveCursorTo(int x, int y)
+{
+    ::SetCursorPos(x, y);
+    return WaitUntil([&] {
+        POINT pt;
+        return ::GetCursorPos(&pt) && pt.x == x && pt.y == y;
+    }, 5000);
+}
+
 CProcess::~CProcess()
 {
     if (IsRunning())

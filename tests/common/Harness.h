@@ -19,6 +19,9 @@ std::string BinPath(const char* pszName);
 bool WaitUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs = 10000);
 // Pumps this thread's messages for a while.
 void PumpFor(DWORD dwMs);
+// Moves the pointer and waits until every process sees it there (under Wine the move
+// reaches the display server asynchronously).
+bool MoveCursorTo(int x, int y);
 
 // One started process. The environment is this process's own plus the given overrides.
 class CProcess

@@ -1,18 +1,108 @@
-# Installs what the build and the tests need on a fresh Debian 12 machine, once.
+# What the scripts, the build, the tests, the screenshots, the installer packages and the
+# benchmark need from a Debian 12 machine. AURELON_PACKAGES is what gets installed;
+# AURELON_USES is every outside thing the scripts and tests use: a command (looked up on
+# PATH, as the scripts do), an absolute file, or py:MODULE for a module that /usr/bin/python3
+# imports. check_deps proves that the packages bring every use. Debian's essential packages
+# (coreutils, util-linux, sed, grep, mawk, dpkg, bash) are on every system and not listed.
 # Never wine32 or the i386 architecture: this kernel runs no 32-bit Linux code.
-AURELON_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64 xvfb xdotool googletest
-  x11-apps imagemagick python3"
+AURELON_PACKAGES="cmake make googletest
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine64 wine fonts-wine xvfb xdotool imagemagick python3 python3-pil git debootstrap"
+AURELON_USES="cmake ctest make /usr/src/googletest/CMakeLists.txt
+  x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-windres x86_64-w64-mingw32-objdump
+  i686-w64-mingw32-g++-posix i686-w64-mingw32-gcc-posix i686-w64-mingw32-windres
+  /usr/lib/wine/wine64 wine wineboot wineserver regedit /usr/share/wine/fonts/marlett.ttf
+  Xvfb xdotool import git debootstrap
+  /usr/bin/python3 py:PIL py:io py:os py:re py:subprocess py:tempfile py:time py:traceback py:math py:struct"
 
 install_deps() {
   local missing=() pkg
   for pkg in $AURELON_PACKAGES; do
     dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ ${#missing[@]} -gt 0 ]; then
+    local sudo=
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  check_deps
+}
+
+# The installed packages that the given ones depend on (Depends and Pre-Depends, through
+# virtual packages), the given ones included: what installing them is sure to bring.
+deps_closure() {
+  dpkg-query -W -f='${db:Status-Abbrev}\t${Package}\t${Provides}\t${Depends}, ${Pre-Depends}\n' |
+    awk -F'\t' -v roots="$*" '
+      function bare(name) { gsub(/\([^)]*\)|\[[^]]*\]|:[a-z0-9-]+| /, "", name); return name }
+      $1 == "ii " {
+        installed[$2] = 1; deps[$2] = $4
+        n = split($3, provided, ",")
+        for (i = 1; i <= n; i++) if ((p = bare(provided[i])) != "") providers[p] = providers[p] " " $2
+      }
+      END {
+        n = split(roots, queue, " ")
+        for (i = 1; i <= n; i++) seen[queue[i]] = 1
+        for (i = 1; i <= n; i++) {
+          print queue[i]
+          m = split(deps[queue[i]], clauses, ",")
+          for (j = 1; j <= m; j++) {
+            k = split(clauses[j], alternatives, "|")
+            for (l = 1; l <= k; l++) {
+              if ((name = bare(alternatives[l])) == "") continue
+              c = split(installed[name] ? name : providers[name], found, " ")
+              for (x = 1; x <= c; x++) if (!seen[found[x]]) { seen[found[x]] = 1; queue[++n] = found[x] }
+            }
+          }
+        }
+      }'
+}
+
+# The file that a use names, resolved through symbolic links; nothing when it is missing.
+# A module built into the interpreter is the interpreter's file.
+deps_file() {
+  local file
+  case $1 in
+    py:*) file=$(/usr/bin/python3 -c "import sys, ${1#py:} as m; print(getattr(m, '__file__', None) or sys.executable)" 2>/dev/null) || file= ;;
+    /*) file=$1 ;;
+    *) file=$(command -v "$1") || file= ;;
+  esac
+  [ -n "$file" ] && [ -e "$file" ] && readlink -f "$file"
+  return 0
+}
+
+# Fails, with one line for each, when a use is missing or comes from a package that the
+# list does not bring: a tool installed by hand would otherwise keep a run green on one
+# machine and fail on a clean one.
+check_deps() {
+  local use file uses=() files=() owners owner closure status=0 i
+  for use in $AURELON_USES; do
+    file=$(deps_file "$use")
+    if [ -z "$file" ]; then
+      echo "deps: ${use#py:} is missing: add the package that provides it to scripts/lib/deps.sh" >&2
+      status=1
+      continue
+    fi
+    uses+=("$use")
+    files+=("$file")
+  done
+  closure=" $(deps_closure $AURELON_PACKAGES | tr '\n' ' ') "
+  # One query for all files: "package[:arch][, package...]: file" per line. Debian 12
+  # merges /bin into /usr/bin, while dpkg may still know a file by its old path.
+  owners=$(dpkg -S "${files[@]}" "${files[@]#/usr}" 2>/dev/null |
+    sed -n 's/^\([^:,]*\)[^ ]*: \(.*\)$/\2 \1/p' || true)
+  for i in "${!uses[@]}"; do
+    use=${uses[$i]} file=${files[$i]}
+    owner=$(awk -v f="$file" -v g="${file#/usr}" '$1 == f || $1 == g { print $2; exit }' <<<"$owners")
+    if [ -z "$owner" ]; then
+      echo "deps: ${use#py:} is $file, which no package installed: remove it and add the package that provides it to scripts/lib/deps.sh" >&2
+      status=1
+    elif [[ $closure != *" $owner "* ]]; then
+      echo "deps: ${use#py:} comes from package $owner, which scripts/lib/deps.sh does not bring: add $owner" >&2
+      status=1
+    fi
+  done
+  [ $status -eq 0 ] || echo "deps: the list in scripts/lib/deps.sh does not cover what the scripts use" >&2
+  return $status
 }

@@ -9,6 +9,11 @@ wine_env() {
   export AURELON_WINE_HOME="$build/winehome"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+  # Wine maps Windows file names to Unix ones through the locale's character set: under the
+  # POSIX locale of a bare system, names outside ASCII cannot be made. C.UTF-8 is on every
+  # Debian system, so every caller gets the same behaviour.
+  export LC_ALL=C.UTF-8
+  unset LANGUAGE
   mkdir -p "$AURELON_WINE_HOME"
 }
 
@@ -17,47 +22,75 @@ wine_cmd() {
   HOME="$AURELON_WINE_HOME" timeout 300 wine "$@"
 }
 
+# Waits for the wine server to end its work, within SECONDS (default 120).
+wine_wait_server() {
+  HOME="$AURELON_WINE_HOME" timeout "${1:-120}" wineserver -w || {
+    echo "wine: the wine server did not settle within ${1:-120} s" >&2
+    return 1
+  }
+}
+
 wine_prefix_setup() {
   [ -f "$WINEPREFIX/.aurelon-ready" ] && return 0
   echo "Creating the Wine prefix $WINEPREFIX (once)..."
-  HOME="$AURELON_WINE_HOME" timeout 600 wineboot -i >/dev/null 2>&1
-  HOME="$AURELON_WINE_HOME" wineserver -w
+  HOME="$AURELON_WINE_HOME" timeout 600 wineboot -i >/dev/null 2>&1 || {
+    echo "wine: wineboot could not create the prefix $WINEPREFIX" >&2
+    return 1
+  }
+  wine_wait_server 300
   # A crash ends the process with a backtrace instead of waiting for a debugger.
   wine_cmd reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   # One virtual desktop with a task bar and a notification area for every program.
   wine_cmd reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
   wine_cmd reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "${AURELON_DESKTOP_SIZE:-1024x768}" /f >/dev/null 2>&1
-  HOME="$AURELON_WINE_HOME" wineserver -w
+  wine_wait_server 120
   touch "$WINEPREFIX/.aurelon-ready"
 }
 
-# Starts Xvfb (unless DISPLAY is set or AURELON_KEEP_DISPLAY is 1) and a persistent server.
+# Starts a private Xvfb on the first free display and exports DISPLAY.
+xvfb_start() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${AURELON_SCREEN_SIZE:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
+  AURELON_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+    kill -0 "$AURELON_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "wine: Xvfb did not come up on display :$n (screen ${AURELON_SCREEN_SIZE:-1280x800x24})" >&2
+  kill "$AURELON_XVFB_PID" 2>/dev/null || true
+  AURELON_XVFB_PID=
+  return 1
+}
+
+# Starts Xvfb (unless DISPLAY is set and AURELON_OWN_DISPLAY is not 1), a persistent
+# server and the desktop. Fails with a message when one of them does not come up.
 wine_start() {
   AURELON_XVFB_PID=
   if [ -z "${DISPLAY:-}" ] || [ "${AURELON_OWN_DISPLAY:-0}" = 1 ]; then
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "${AURELON_SCREEN_SIZE:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
-    AURELON_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    xvfb_start || return 1
   fi
-  wine_prefix_setup
+  wine_prefix_setup || return 1
   (HOME="$AURELON_WINE_HOME" setsid wineserver -p >/dev/null 2>&1 </dev/null &)
   # The first GUI process would start the desktop (explorer) with its own output
   # inherited, holding a caller's pipe open until the end; start it here instead.
   (HOME="$AURELON_WINE_HOME" setsid wine explorer.exe "/desktop=shell,${AURELON_DESKTOP_SIZE:-1024x768}" \
     >/dev/null 2>&1 </dev/null &)
-  for _ in $(seq 100); do
-    HOME="$AURELON_WINE_HOME" wine tasklist 2>/dev/null | grep -qi explorer && break
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
+    HOME="$AURELON_WINE_HOME" timeout 20 wine tasklist 2>/dev/null | grep -qi explorer && return 0
     sleep 0.1
   done
+  echo "wine: the Wine desktop (explorer.exe) did not start within 60 s" >&2
+  return 1
 }
 
 wine_stop() {
-  HOME="$AURELON_WINE_HOME" wineserver -k >/dev/null 2>&1 || true
+  [ -n "${WINEPREFIX:-}" ] && HOME="$AURELON_WINE_HOME" timeout 30 wineserver -k >/dev/null 2>&1 || true
   if [ -n "${AURELON_XVFB_PID:-}" ]; then
     kill "$AURELON_XVFB_PID" 2>/dev/null || true
     wait "$AURELON_XVFB_PID" 2>/dev/null || true
+    AURELON_XVFB_PID=
   fi
 }

@@ -77,12 +77,13 @@ wine_start() {
   # inherited, holding a caller's pipe open until the end; start it here instead.
   (HOME="$AURELON_WINE_HOME" setsid wine explorer.exe "/desktop=shell,${AURELON_DESKTOP_SIZE:-1024x768}" \
     >/dev/null 2>&1 </dev/null &)
+  # The desktop is up when its X window is (Wine's tasklist is only a stub).
   local deadline=$((SECONDS + 60))
   while [ $SECONDS -lt $deadline ]; do
-    HOME="$AURELON_WINE_HOME" timeout 20 wine tasklist 2>/dev/null | grep -qi explorer && return 0
+    timeout 10 xdotool search --name '^shell - Wine desktop$' >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "wine: the Wine desktop (explorer.exe) did not start within 60 s" >&2
+  echo "wine: the Wine desktop (explorer.exe) did not appear on $DISPLAY within 60 s" >&2
   return 1
 }
 

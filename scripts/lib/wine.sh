@@ -47,18 +47,29 @@ wine_prefix_setup() {
   touch "$WINEPREFIX/.aurelon-ready"
 }
 
-# Starts a private Xvfb on the first free display and exports DISPLAY.
+# Starts a private Xvfb and exports DISPLAY. Xvfb picks a free display itself and names it
+# once it accepts clients: display sockets are also abstract ones, shared by every root of
+# the machine, so a free lock file does not prove a display free.
 xvfb_start() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${AURELON_SCREEN_SIZE:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
+  local said log display=
+  said=$(mktemp) log=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${AURELON_SCREEN_SIZE:-1280x800x24}" -nolisten tcp 3>"$said" >"$log" 2>&1 &
   AURELON_XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+  for _ in $(seq 300); do
+    display=$(tr -dc 0-9 <"$said")
+    [ -n "$display" ] && break
     kill -0 "$AURELON_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  echo "wine: Xvfb did not come up on display :$n (screen ${AURELON_SCREEN_SIZE:-1280x800x24})" >&2
+  rm -f "$said"
+  if [ -n "$display" ]; then
+    export DISPLAY=":$display"
+    rm -f "$log"
+    return 0
+  fi
+  echo "wine: Xvfb did not come up (screen ${AURELON_SCREEN_SIZE:-1280x800x24}):" >&2
+  tail -n 5 "$log" >&2
+  rm -f "$log"
   kill "$AURELON_XVFB_PID" 2>/dev/null || true
   AURELON_XVFB_PID=
   return 1

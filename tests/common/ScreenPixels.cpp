@@ -1,5 +1,6 @@
 #include "ScreenPixels.h"
 #include "AurelonProgram.h"
+#include <cstring>
 
 namespace
 {

@@ -1,6 +1,8 @@
 // The tray icon class in this process: which mouse messages reach its handler, handler
 // installation, the shared receiver window's life, and the tip across a picture change.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <climits>
 #include "Harness.h"
 #include "ScreenPixels.h"
 #include "app/TaskBarButton.h"

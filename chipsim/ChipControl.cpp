@@ -114,6 +114,8 @@ std::string DescribeState(const CChipState& state)
     Append(strText, "layout %s: level steps %lu, level maximum %lu, missing controls 0x%lX\n",
            ChipSimLayoutName(state.layout.nLayout), state.layout.cSteps, state.layout.dwMaximum,
            state.layout.fdwMissing);
+    if (state.fdwOptions & CHIPSIM_NOTIFY_VOLUME)
+        strText += "level writes also announce the 3D line's volume\n";
     if (state.cDevices == 0)
         strText += "no mixer device\n";
     for (DWORD n = 0; n < state.cDevices; ++n)
@@ -155,6 +157,15 @@ BOOL WINAPI ChipSimSetLayout(const CHIPSIM_LAYOUT* pLayout)
     if (lock.State() == nullptr || !BuildChipLayout(*lock.State(), *pLayout))
         return FALSE;
     WriteChipRecords(*lock.State());
+    return TRUE;
+}
+
+BOOL WINAPI ChipSimSetOptions(DWORD fdwOptions)
+{
+    CChipLock lock;
+    if (lock.State() == nullptr || (fdwOptions & ~CHIPSIM_NOTIFY_VOLUME) != 0)
+        return FALSE;
+    lock.State()->fdwOptions = fdwOptions;
     return TRUE;
 }
 

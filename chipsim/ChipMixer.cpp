@@ -192,6 +192,18 @@ void NotifyControlChange(CChipState& state, const CChipDevice& device, DWORD dwC
             ::PostMessageA(hWnd, MM_MIXM_CONTROL_CHANGE, ChipHandleValue(n, handle.nSerial), dwControlID);
     }
 }
+
+// The volume control on the line of a level control (a fader); NULL for any other control.
+const CChipControl* FindLevelLineVolume(const CChipDevice& device, const CChipControl& control)
+{
+    if (control.dwControlType != MIXERCONTROL_CONTROLTYPE_FADER)
+        return nullptr;
+    for (DWORD i = 0; i < device.cControls; ++i)
+        if (device.controls[i].dwLineID == control.dwLineID
+            && device.controls[i].dwControlType == MIXERCONTROL_CONTROLTYPE_VOLUME)
+            return &device.controls[i];
+    return nullptr;
+}
 }
 
 UINT WINAPI mixerGetNumDevs(void)
@@ -388,5 +400,8 @@ MMRESULT WINAPI mixerSetControlDetails(HMIXEROBJ hmxobj, LPMIXERCONTROLDETAILS p
     pControl->dwValue = dwValue;
     ++pControl->nWrites;
     NotifyControlChange(*lock.State(), *pDevice, pControl->dwControlID);
+    const CChipControl* pVolume = FindLevelLineVolume(*pDevice, *pControl);
+    if (pVolume != nullptr && (lock.State()->fdwOptions & CHIPSIM_NOTIFY_VOLUME))
+        NotifyControlChange(*lock.State(), *pDevice, pVolume->dwControlID);
     return MMSYSERR_NOERROR;
 }

@@ -6,6 +6,7 @@
 //
 // Writes outside a control's range are clamped to [dwMinimum, dwMaximum] (a switch
 // stores 0 or 1); every accepted write counts and notifies, even one that changes nothing.
+// Drivers differ in what else they announce: see ChipSimSetOptions.
 #ifndef AURELON_CHIPSIM_CHIPSIM_H
 #define AURELON_CHIPSIM_CHIPSIM_H
 
@@ -45,6 +46,12 @@ inline const char* ChipSimLayoutName(DWORD nLayout)
 #define CHIPSIM_MISSING_CENTER  0x04
 #define CHIPSIM_MISSING_SPACE   0x08
 
+// Driver behaviours (ChipSimSetOptions).
+// After each write to a level control (Center or Space), the driver also announces a
+// change of its 3D line's volume control, as drivers do whose level registers sit
+// behind that volume; the volume's value stays as it was.
+#define CHIPSIM_NOTIFY_VOLUME   0x01
+
 #define CHIPSIM_DEFAULT_STEPS   16
 #define CHIPSIM_DEFAULT_MAXIMUM 65535
 
@@ -79,6 +86,9 @@ typedef struct CHIPSIM_LAYOUT
 CHIPSIM_API BOOL WINAPI ChipSimSetLayout(const CHIPSIM_LAYOUT* pLayout);
 // The layout in force.
 CHIPSIM_API BOOL WINAPI ChipSimGetLayout(CHIPSIM_LAYOUT* pLayout);
+// Chooses the driver's behaviours (CHIPSIM_NOTIFY_...) for the layout in force; every
+// ChipSimSetLayout sets them back to 0. FALSE for an unknown flag.
+CHIPSIM_API BOOL WINAPI ChipSimSetOptions(DWORD fdwOptions);
 // Number of physical devices of the layout, present or not.
 CHIPSIM_API DWORD WINAPI ChipSimGetDeviceCount(void);
 // The device disappears (mixerGetNumDevs no longer counts it, its handles fail with

@@ -15,6 +15,7 @@ public:
         m_bComplete = m_hModule != nullptr
             && Resolve("ChipSimSetLayout", m_pfnSetLayout)
             && Resolve("ChipSimGetLayout", m_pfnGetLayout)
+            && Resolve("ChipSimSetOptions", m_pfnSetOptions)
             && Resolve("ChipSimGetDeviceCount", m_pfnGetDeviceCount)
             && Resolve("ChipSimUnplug", m_pfnUnplug)
             && Resolve("ChipSimPlug", m_pfnPlug)
@@ -39,6 +40,7 @@ public:
 
     decltype(&ChipSimSetLayout) m_pfnSetLayout = nullptr;
     decltype(&ChipSimGetLayout) m_pfnGetLayout = nullptr;
+    decltype(&ChipSimSetOptions) m_pfnSetOptions = nullptr;
     decltype(&ChipSimGetDeviceCount) m_pfnGetDeviceCount = nullptr;
     decltype(&ChipSimUnplug) m_pfnUnplug = nullptr;
     decltype(&ChipSimPlug) m_pfnPlug = nullptr;

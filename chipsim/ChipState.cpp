@@ -7,7 +7,7 @@ namespace
 {
 const char c_szMappingName[] = "AurelonChipSimState";
 const char c_szMutexName[] = "AurelonChipSimMutex";
-const DWORD c_nMagic = 0x43534D31;  // changes whenever CChipState does
+const DWORD c_nMagic = 0x43534D32;  // changes whenever CChipState does
 
 // The controls that a 3D line may carry, besides the fixed level ids.
 const DWORD c_nCenterID = 39;

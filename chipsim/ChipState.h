@@ -64,6 +64,7 @@ struct CChipState
 {
     DWORD nMagic;
     CHIPSIM_LAYOUT layout;
+    DWORD fdwOptions;           // CHIPSIM_NOTIFY_...
     DWORD cDevices;
     CChipDevice devices[CHIPSIM_MAX_DEVICES];
     CChipHandle handles[CHIP_MAX_HANDLES];

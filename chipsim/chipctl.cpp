@@ -29,8 +29,11 @@ const char c_szUsage[] =
     "                              write a control through the mixer functions; every window\n"
     "                              that opened the device gets MM_MIXM_CONTROL_CHANGE\n"
     "  layout <name> [steps=N] [max=N] [no-volume] [no-mute] [no-center] [no-space]\n"
+    "         [notify-volume]\n"
     "                              rebuild the chip (values to defaults, handles invalid) and\n"
-    "                              write its driver records under HKEY_LOCAL_MACHINE\n"
+    "                              write its driver records under HKEY_LOCAL_MACHINE;\n"
+    "                              notify-volume: a level write also announces the 3D line's\n"
+    "                              volume control, as some drivers do\n"
     "  reset                       layout srs with 16 steps and maximum 65535\n"
     "  unplug [device]             remove the chip (or one physical device) and announce it\n"
     "  plug [device]               bring it back and announce it\n"
@@ -225,6 +228,7 @@ int ChooseLayout(CTool& tool, const std::vector<std::string>& args)
     if (args.size() < 2)
         return Usage("layout takes a name");
     CHIPSIM_LAYOUT layout = {CHIPSIM_LAYOUT_COUNT, CHIPSIM_DEFAULT_STEPS, CHIPSIM_DEFAULT_MAXIMUM, 0};
+    DWORD fdwOptions = 0;
     for (DWORD n = 0; n < CHIPSIM_LAYOUT_COUNT; ++n)
         if (args[1] == ChipSimLayoutName(n))
             layout.nLayout = n;
@@ -245,10 +249,12 @@ int ChooseLayout(CTool& tool, const std::vector<std::string>& args)
             layout.fdwMissing |= CHIPSIM_MISSING_CENTER;
         else if (strOption == "no-space")
             layout.fdwMissing |= CHIPSIM_MISSING_SPACE;
+        else if (strOption == "notify-volume")
+            fdwOptions |= CHIPSIM_NOTIFY_VOLUME;
         else
             return Usage("unknown layout option");
     }
-    return tool.chip.m_pfnSetLayout(&layout) ? 0 : c_nExitFailed;
+    return tool.chip.m_pfnSetLayout(&layout) && tool.chip.m_pfnSetOptions(fdwOptions) ? 0 : c_nExitFailed;
 }
 
 int ChangePresence(CTool& tool, const std::vector<std::string>& args, BOOL bPlug)

@@ -1,5 +1,5 @@
 #include "framework/App.h"
-#include "framework/Dialog.h"
+#include "framework/Wnd.h"
 #include <commctrl.h>
 #include <ole2.h>
 
@@ -23,14 +23,6 @@ std::string ModuleTitle()
     return nDot == std::string::npos ? title : title.substr(0, nDot);
 }
 
-// Lets the dialog manager handle the keys of a modeless dialog (Tab, mnemonics,
-// Enter, Escape) before the message is dispatched.
-BOOL PreTranslateDialogMessage(MSG* pMsg)
-{
-    HWND hWndRoot = pMsg->hwnd != nullptr ? ::GetAncestor(pMsg->hwnd, GA_ROOT) : nullptr;
-    CDialog* pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWndRoot));
-    return pDlg != nullptr && pDlg->IsModeless() && ::IsDialogMessageA(hWndRoot, pMsg);
-}
 }
 
 CWinApp::CWinApp()
@@ -61,7 +53,7 @@ int CWinApp::Run()
     MSG msg = {};
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
     {
-        if (PreTranslateDialogMessage(&msg))
+        if (AfxPreTranslateMessage(&msg))
             continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -69,6 +61,13 @@ int CWinApp::Run()
     if (msg.message == WM_QUIT)
         m_nExitCode = static_cast<int>(msg.wParam);
     return ExitInstance();
+}
+
+BOOL AfxPreTranslateMessage(MSG* pMsg)
+{
+    HWND hWndRoot = pMsg->hwnd != nullptr ? ::GetAncestor(pMsg->hwnd, GA_ROOT) : nullptr;
+    CWnd* pWnd = CWnd::FromHandlePermanent(hWndRoot);
+    return pWnd != nullptr && pWnd->PreTranslateMessage(pMsg);
 }
 
 CWinApp* AfxGetApp()

@@ -36,6 +36,9 @@ protected:
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
+// Offers a message to the object of its top-level window before it is dispatched (see
+// CWnd::PreTranslateMessage); TRUE when it was handled there. Every message loop calls it.
+BOOL AfxPreTranslateMessage(MSG* pMsg);
 // Runs the one application object; called by WinMain.
 int AfxWinMain(HINSTANCE hInstance, int nCmdShow);
 

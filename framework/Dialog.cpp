@@ -33,6 +33,11 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
                                 &CDialog::StdDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    return IsModeless() && ::IsDialogMessageA(m_hWnd, pMsg);
+}
+
 // The dialog box procedure only binds the object at WM_INITDIALOG: from then on the
 // window is subclassed, and this procedure is reached as the default processing, where
 // FALSE lets the dialog manager do its own work.

@@ -39,12 +39,15 @@ public:
 
     // Runs the dialog modally; returns the code given to EndDialog, or -1.
     INT_PTR DoModal();
-    // Creates the dialog modeless; the message loop lets the dialog manager see its keys.
+    // Creates the dialog modeless; the message loop lets the dialog manager see its keys
+    // through PreTranslateMessage.
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     // Ends a modal dialog; a modeless one is only hidden.
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     BOOL IsModeless() const { return !m_bModal && m_hWnd != nullptr; }
+    // A modeless dialog lets the dialog manager handle its keys (Tab, mnemonics, Enter, Escape).
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();

@@ -96,6 +96,11 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 {
     return SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));

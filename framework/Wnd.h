@@ -26,6 +26,9 @@ public:
     BOOL DestroyWindow();
     static CWnd* FromHandlePermanent(HWND hWnd);
     static LRESULT CALLBACK StdWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Called by the message loop before it dispatches a message for this top-level window
+    // or one of its children; TRUE when the message was handled here.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     // Thin operations
     HWND GetSafeHwnd() const { return m_hWnd; }

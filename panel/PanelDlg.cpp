@@ -244,6 +244,16 @@ HCURSOR CPanelDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
+// The dialog manager answers Escape with IDCANCEL, which hides the panel, and hands the
+// key to nobody: the key handler takes note of it first, so that the release that
+// follows is kept from the default processing as well.
+BOOL CPanelDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->hwnd == m_hWnd && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE)
+        OnKeyDown(VK_ESCAPE, LOWORD(pMsg->lParam), HIWORD(pMsg->lParam));
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 // Escape is the dialog manager's (it hides the panel); the key messages themselves
 // are swallowed so that the default processing never sees them.
 void CPanelDlg::OnKeyDown(UINT nChar, UINT, UINT)
@@ -321,31 +331,37 @@ void CPanelDlg::OnPaint()
     ::EndPaint(m_hWnd, &ps);
 }
 
-// Selects the logo's palette as the foreground palette and back; the palette is not realized.
-void CPanelDlg::RealizeLogoPalette() const
+// What the panel does when it may choose its palette: the default processing of
+// WM_QUERYNEWPALETTE, whatever message is being handled, then the logo's palette
+// selected as the foreground palette and back (it is not realized); a nonzero default
+// answer repaints the panel and is the result.
+BOOL CPanelDlg::QueryLogoPalette()
 {
-    if (m_logoPalette.GetSafeHandle() == nullptr)
-        return;
-    HDC hdc = ::GetDC(m_hWnd);
-    HPALETTE hOld = ::SelectPalette(hdc, m_logoPalette, FALSE);
-    ::SelectPalette(hdc, hOld, TRUE);
-    ::ReleaseDC(m_hWnd, hdc);
-}
-
-BOOL CPanelDlg::OnQueryNewPalette()
-{
-    BOOL bResult = static_cast<BOOL>(Default());
-    RealizeLogoPalette();
+    BOOL bResult = static_cast<BOOL>(DefWindowProc(WM_QUERYNEWPALETTE, 0, 0));
+    if (m_logoPalette.GetSafeHandle() != nullptr)
+    {
+        HDC hdc = ::GetDC(m_hWnd);
+        HPALETTE hOld = ::SelectPalette(hdc, m_logoPalette, FALSE);
+        ::SelectPalette(hdc, hOld, TRUE);
+        ::ReleaseDC(m_hWnd, hdc);
+    }
     if (bResult)
         Invalidate();
     return bResult;
 }
 
+BOOL CPanelDlg::OnQueryNewPalette()
+{
+    return QueryLogoPalette();
+}
+
+// Another window's palette change gets the same answer as a palette query, after the
+// change's own default processing; the panel's own change gets only the latter.
 void CPanelDlg::OnPaletteChanged(HWND hFocusWnd)
 {
     Default();
     if (hFocusWnd != m_hWnd)
-        OnQueryNewPalette();
+        QueryLogoPalette();
 }
 
 // A session that ends never sees the normal exit: keep what the user set.

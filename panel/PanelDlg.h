@@ -29,6 +29,8 @@ public:
     // Runs the About box; tray clicks only beep meanwhile.
     void ShowAbout();
     int GetVariant() const { return m_mixer.m_nVariant; }
+    // Notes Escape on the panel itself before the dialog manager turns it into IDCANCEL.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Mixer binding
     BOOL OpenMixer();
@@ -82,7 +84,7 @@ private:
     void ApplyPresetLevels(const Preset& preset);
     void ShowPresetImages(int nPreset, BOOL bSelected);
     Preset* MenuPreset();
-    void RealizeLogoPalette() const;
+    BOOL QueryLogoPalette();
     UINT TrayIconID() const;
 
     CPresetButton m_btnPreset3;

@@ -1,0 +1,135 @@
+// The tray icon class in this process: which mouse messages reach its handler, handler
+// installation, the shared receiver window's life, and the tip across a picture change.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <climits>
+#include "Harness.h"
+#include "ScreenPixels.h"
+#include "app/TaskBarButton.h"
+#include "resource.h"
+
+namespace
+{
+const char kReceiverClass[] = "TaskBarButtonWindowClass";
+
+// Counts the calls of each of the six operations.
+class CRecordingNotify : public CTaskBarButtonNotify
+{
+public:
+    void OnLButtonDown() override { m_calls.push_back(WM_LBUTTONDOWN); }
+    void OnLButtonDblClk() override { m_calls.push_back(WM_LBUTTONDBLCLK); }
+    void OnLButtonUp() override { m_calls.push_back(WM_LBUTTONUP); }
+    void OnRButtonDown() override { m_calls.push_back(WM_RBUTTONDOWN); }
+    void OnRButtonUp() override { m_calls.push_back(WM_RBUTTONUP); }
+    void OnMouseMove() override { m_calls.push_back(WM_MOUSEMOVE); }
+
+    std::vector<UINT> m_calls;     // the mouse message each call stands for
+};
+
+TEST(TaskBarButtonTest, OnlyTheSixMouseMessagesReachTheHandler)
+{
+    CTaskBarButton icon(IDI_SRS_ON, "mouse messages");
+    CRecordingNotify notify;
+    icon.SetNotify(&notify);
+    for (UINT nMessage = 0x1F0; nMessage <= 0x20F; ++nMessage)
+    {
+        notify.m_calls.clear();
+        icon.OnTrayNotify(nMessage);
+        if (nMessage >= WM_MOUSEMOVE && nMessage <= WM_RBUTTONUP)
+            EXPECT_EQ(notify.m_calls, std::vector<UINT>{ nMessage }) << std::hex << nMessage;
+        else
+            EXPECT_TRUE(notify.m_calls.empty()) << std::hex << nMessage;   // middle button among them
+    }
+    icon.SetNotify(nullptr);
+}
+
+TEST(TaskBarButtonTest, NoHandlerMeansNothingHappensAndThePreviousOneComesBack)
+{
+    CTaskBarButton icon(IDI_SRS_ON, "handlers");
+    CRecordingNotify first, second;
+    CTaskBarButtonNotify* pDefault = icon.SetNotify(&first);
+    ASSERT_NE(pDefault, nullptr);
+    EXPECT_NE(pDefault, &first);
+    EXPECT_EQ(icon.SetNotify(&second), &first);
+    EXPECT_EQ(icon.SetNotify(nullptr), &second);
+    for (UINT nMessage = WM_MOUSEMOVE; nMessage <= WM_RBUTTONUP; ++nMessage)
+        icon.OnTrayNotify(nMessage);
+    EXPECT_TRUE(first.m_calls.empty());
+    EXPECT_TRUE(second.m_calls.empty());
+    EXPECT_EQ(icon.SetNotify(&first), pDefault);    // NULL installed the do-nothing handler
+    icon.SetNotify(nullptr);
+}
+
+TEST(TaskBarButtonTest, LastIconTakesTheReceiverWindowButNotItsClass)
+{
+    ASSERT_EQ(CTaskBarButton::m_nIconCount, 0);
+    CTaskBarButton* pFirst = new CTaskBarButton(IDI_SRS_ON, "first");
+    CTaskBarButton* pSecond = new CTaskBarButton(IDI_SRS_OFF, "second");
+    HWND hReceiver = CTaskBarButton::m_hReceiverWnd;
+    ASSERT_TRUE(::IsWindow(hReceiver));
+    delete pFirst;
+    EXPECT_TRUE(::IsWindow(hReceiver));
+    EXPECT_EQ(CTaskBarButton::m_hReceiverWnd, hReceiver);
+    delete pSecond;
+    EXPECT_FALSE(::IsWindow(hReceiver));
+    EXPECT_EQ(CTaskBarButton::m_hReceiverWnd, nullptr);
+    EXPECT_EQ(CTaskBarButton::m_nIconCount, 0);
+    WNDCLASSA wc = {};
+    EXPECT_TRUE(::GetClassInfoA(::GetModuleHandleA(nullptr), kReceiverClass, &wc));
+}
+
+// Where the shell shows an icon: the pixels on the right of the task bar that are not
+// the bar's own colour (the test's icon is the only one there).
+bool FindTrayIcon(POINT* pCentre)
+{
+    HWND hBar = FindTopWindow("Shell_TrayWnd", nullptr);
+    RECT rcBar;
+    if (hBar == nullptr || !::GetWindowRect(hBar, &rcBar))
+        return false;
+    RECT rcTray = { rcBar.right - 120, rcBar.top + 2, rcBar.right - 2, rcBar.bottom - 2 };
+    CScreenPixels pixels(rcTray);
+    COLORREF crBar = pixels.At(rcTray.left, rcTray.top);
+    RECT rcIcon = { LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN };
+    for (int y = rcTray.top; y < rcTray.bottom; ++y)
+        for (int x = rcTray.left; x < rcTray.right; ++x)
+            if (pixels.At(x, y) != crBar)
+            {
+                rcIcon.left = std::min<LONG>(rcIcon.left, x);
+                rcIcon.top = std::min<LONG>(rcIcon.top, y);
+                rcIcon.right = std::max<LONG>(rcIcon.right, x + 1);
+                rcIcon.bottom = std::max<LONG>(rcIcon.bottom, y + 1);
+            }
+    if (rcIcon.right - rcIcon.left < 8 || rcIcon.right - rcIcon.left > 24)
+        return false;
+    pCentre->x = (rcIcon.left + rcIcon.right) / 2;
+    pCentre->y = (rcIcon.top + rcIcon.bottom) / 2;
+    return true;
+}
+
+// The text of the shell's tooltip that is on screen, if any.
+std::string ShownTip()
+{
+    for (HWND hTip : FindTopWindows("tooltips_class32", nullptr))
+    {
+        DWORD dwProcessId = 0;
+        ::GetWindowThreadProcessId(hTip, &dwProcessId);
+        if (dwProcessId != ::GetCurrentProcessId() && ::IsWindowVisible(hTip))
+            return WindowText(hTip);
+    }
+    return std::string();
+}
+
+TEST(TaskBarButtonTest, NewPictureKeepsTheTip)
+{
+    const char kTip[] = "Tip that outlives a new picture";
+    CTaskBarButton icon(IDI_QSOUND_ON, kTip);
+    icon.SetIcon(IDI_SRS_ON);
+    POINT pt = {};
+    ASSERT_TRUE(WaitUntil([&] { return FindTrayIcon(&pt); }, 5000));
+    // The shell shows the tip when the pointer rests on the icon.
+    ASSERT_TRUE(MoveCursorTo(pt.x - 1, pt.y - 1));
+    ASSERT_TRUE(MoveCursorTo(pt.x, pt.y));
+    EXPECT_TRUE(WaitUntil([&] { return ShownTip() == kTip; }, 8000)) << ShownTip();
+    MoveCursorTo(pt.x - 200, pt.y - 200);
+}
+}

@@ -1,0 +1,36 @@
+// The tray menu as the panel's tray handler tracks it: "&Settings..." is its default
+// item, the one the system draws bold.
+#include <gtest/gtest.h>
+#include "PanelProbe.h"
+#include "panel/PanelTrayNotify.h"
+
+namespace
+{
+TEST_F(PanelProbeTest, TrayMenuHasSettingsAsItsDefaultItem)
+{
+    UINT nDefault = 0, nState = 0;
+    char szText[64] = "";
+    int nPopups = 0;
+    m_panel.m_onMessage = [&](UINT message, WPARAM wParam, LPARAM) {
+        if (message == WM_INITMENUPOPUP)
+        {
+            HMENU hPopup = reinterpret_cast<HMENU>(wParam);
+            ++nPopups;
+            nDefault = ::GetMenuDefaultItem(hPopup, FALSE, 0);
+            nState = ::GetMenuState(hPopup, 0, MF_BYPOSITION);
+            ::GetMenuStringA(hPopup, 0, szText, sizeof(szText), MF_BYPOSITION);
+        }
+        else if (message == WM_ENTERIDLE)
+        {
+            ::EndMenu();    // the menu is up: the look is taken, close it
+        }
+    };
+    CPanelTrayNotify notify(&m_panel);
+    notify.OnRButtonDown();     // returns when the menu has closed
+    EXPECT_EQ(nPopups, 1);
+    EXPECT_EQ(nDefault, static_cast<UINT>(ID_SETTINGS));
+    EXPECT_TRUE(nState & MF_DEFAULT);
+    EXPECT_STREQ(szText, "&Settings...");
+    EXPECT_FALSE(m_panel.IsWindowVisible());
+}
+}

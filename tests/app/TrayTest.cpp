@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
+#include "ScratchExecutable.h"
 #include <shellapi.h>
 #include "resource.h"
 
@@ -164,5 +165,53 @@ TEST_F(TrayTest, AboutBoxShowsVersionLinesAndTheTechnologysNotice)
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
         ASSERT_TRUE(m_program.Exit());
     }
+}
+
+// Texts that appear nowhere in the dialog's template, so that each one seen shows that the
+// box wrote it: a scratch copy of the program with its own version block and SRS notice.
+TEST_F(TrayTest, AboutBoxWritesEveryLineFromTheVersionResource)
+{
+    CScratchExecutable copy(BinPath("Aurelon3D.exe").c_str(), TRUE);
+    std::vector<BYTE> block = MakeVersionBlock(
+        { MAKELONG(0x0409, 0x04E4) },
+        { { L"ProductName", L"Quill" }, { L"ProductVersion", L"4.2" },
+          { L"FileDescription", L"Scratch Control" }, { L"FileVersion", L"9.8.7" },
+          { L"LegalCopyright", L"Copyright scratch" }, { L"LegalTrademarks", L"Marks of the copy" } });
+    ASSERT_TRUE(copy.SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), &block));
+    ASSERT_TRUE(copy.SetString(IDS_NOTICE_SRS, L"Notice of the copy"));
+    m_program.UseExecutable(copy.GetPath());
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(IDM_ABOUTBOX);
+    HWND hAbout = WaitForAbout();
+    ASSERT_NE(hAbout, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Quill Release 4.2");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)), "Scratch Control Version 9.8.7");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_COPYRIGHT)), "Copyright scratch");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "Marks of the copy");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)), "Notice of the copy");
+    PressDialogButton(hAbout, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+    EXPECT_TRUE(m_program.Exit());
+}
+
+// Without version information the box keeps its template, the SRS notice even on QSound.
+TEST_F(TrayTest, AboutBoxWithoutVersionResourceKeepsTheTemplateTexts)
+{
+    CScratchExecutable copy(BinPath("Aurelon3D.exe").c_str(), TRUE);
+    ASSERT_TRUE(copy.SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), nullptr));
+    m_program.UseExecutable(copy.GetPath());
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_QSOUND));
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(IDM_ABOUTBOX);
+    HWND hAbout = WaitForAbout();
+    ASSERT_NE(hAbout, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Kestrix Release 1.70");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)), "Aurelon 3D Audio Control Version 1.0");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "All Rights Reserved");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)),
+              "SRS and the SRS symbol are trademarks of SRS Labs, Inc.");
+    PressDialogButton(hAbout, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+    EXPECT_TRUE(m_program.Exit());
 }
 }

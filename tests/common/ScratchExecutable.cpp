@@ -134,22 +134,16 @@ CScratchExecutable::~CScratchExecutable()
     ::DeleteFileA(m_strPath.c_str());
 }
 
-BOOL CScratchExecutable::SetResource(LPCSTR pszType, LPCSTR pszName, const std::vector<BYTE>* pData)
+BOOL CScratchExecutable::SetResource(LPCSTR pszType, LPCSTR pszName, const std::vector<BYTE>& data)
 {
+    // Written in the language of the copy's own resource, which it then replaces.
     std::vector<WORD> languages = ResourceLanguages(GetPath(), pszType, pszName, nullptr);
+    WORD wLanguage = languages.empty() ? MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL) : languages.front();
     HANDLE hUpdate = ::BeginUpdateResourceA(GetPath(), FALSE);
-    if (hUpdate == nullptr)
-        return m_bReady = FALSE;
-    BOOL bOK = TRUE;
-    for (WORD wLanguage : languages)
-        bOK = bOK && ::UpdateResourceA(hUpdate, pszType, pszName, wLanguage, nullptr, 0);
-    if (pData != nullptr)
-    {
-        WORD wLanguage = languages.empty() ? MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL) : languages.front();
-        bOK = bOK && ::UpdateResourceA(hUpdate, pszType, pszName, wLanguage,
-                                       const_cast<BYTE*>(pData->data()), static_cast<DWORD>(pData->size()));
-    }
-    if (!::EndUpdateResourceA(hUpdate, !bOK) || !bOK)
+    BOOL bOK = hUpdate != nullptr &&
+               ::UpdateResourceA(hUpdate, pszType, pszName, wLanguage, const_cast<BYTE*>(data.data()),
+                                 static_cast<DWORD>(data.size()));
+    if (hUpdate == nullptr || !::EndUpdateResourceA(hUpdate, !bOK) || !bOK)
         m_bReady = FALSE;
     return m_bReady;
 }
@@ -180,5 +174,5 @@ BOOL CScratchExecutable::SetString(UINT nID, const std::wstring& strText)
         rebuilt.push_back(static_cast<BYTE>(text.size() >> 8));
         AppendWide(rebuilt, text);
     }
-    return SetResource(RT_STRING, pszBlock, &rebuilt);
+    return SetResource(RT_STRING, pszBlock, rebuilt);
 }

@@ -24,8 +24,8 @@ public:
     CScratchExecutable(const CScratchExecutable&) = delete;
     CScratchExecutable& operator=(const CScratchExecutable&) = delete;
 
-    // Replaces every language of one resource by the given bytes; NULL removes it.
-    BOOL SetResource(LPCSTR pszType, LPCSTR pszName, const std::vector<BYTE>* pData);
+    // Replaces one resource (or adds it, language neutral) by the given bytes.
+    BOOL SetResource(LPCSTR pszType, LPCSTR pszName, const std::vector<BYTE>& data);
     // Replaces one entry of the copy's string table, keeping the others of its block.
     BOOL SetString(UINT nID, const std::wstring& strText);
 

@@ -31,7 +31,7 @@ public:
     explicit CVersionedCopy(const std::vector<BYTE>& block)
         : CScratchExecutable(nullptr, FALSE)
     {
-        SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), &block);
+        SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), block);
     }
 };
 }

@@ -3,7 +3,7 @@
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
 #include "ScratchExecutable.h"
-#include "TrayWitnessHook.h"
+#include "WindowWitness.h"
 #include <shellapi.h>
 #include "resource.h"
 
@@ -79,7 +79,7 @@ TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
 {
     ASSERT_TRUE(m_program.StartResident());
     ASSERT_TRUE(IconPresent());
-    CTrayWitness witness;
+    CWindowWitness witness;
     ASSERT_TRUE(witness.IsInstalled());
     m_program.Tray(WM_RBUTTONDOWN);
     HWND hMenu = nullptr;

@@ -1,7 +1,7 @@
 // Shell faults: restarts of the task bar, callbacks for icons that are gone, an icon
 // that could not be added at start.
 #include "FaultKit.h"
-#include "TrayWitnessHook.h"
+#include "WindowWitness.h"
 #include <shellapi.h>
 
 namespace
@@ -56,7 +56,7 @@ TEST_F(ShellFaultTest, ManyShellRestartsKeepExactlyOneIcon)
     ExpectFlat("shell restarts", before, middle, TakeProcessCounters(dwPid));
     // After all the restarts the icon still leaves with the program: the shell no longer
     // held it when the program began to destroy the receiver window.
-    CTrayWitness witness;
+    CWindowWitness witness;
     ASSERT_TRUE(witness.IsInstalled());
     EXPECT_TRUE(m_program.Exit());
     EXPECT_EQ(witness.IconAtReceiverEnd(), 0);

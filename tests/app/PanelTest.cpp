@@ -38,7 +38,7 @@ TEST_F(PanelTest, SrsChipShowsItsStateAndTexts)
     EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), "&Space");
     EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 6);    // 30000 / 4369
     EXPECT_EQ(m_program.SliderPos(IDC_SPACE), 15);
-    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 15);
+    EXPECT_EQ(SendTo(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 15);
     EXPECT_TRUE(m_program.IsChecked(IDC_ENABLED));
     for (int nID : { IDC_CENTER, IDC_SPACE, IDC_ENABLED, IDC_PRESET1, IDC_PRESET2, IDC_PRESET3 })
         EXPECT_TRUE(m_program.IsEnabled(nID)) << nID;
@@ -88,10 +88,10 @@ TEST_F(PanelTest, EnabledBoxTogglesMuteAndFollowsNotification)
     DWORD dwMute = m_program.MuteID();
     ASSERT_TRUE(m_program.SetChipValue(dwMute, 1));
     ASSERT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
-    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    SendTo(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
     EXPECT_EQ(m_program.ChipValue(dwMute), 0u);
     EXPECT_TRUE(WaitUntil([&] { return m_program.IsChecked(IDC_ENABLED); }, 5000));
-    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    SendTo(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
     EXPECT_EQ(m_program.ChipValue(dwMute), 1u);
     EXPECT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
 }
@@ -99,7 +99,7 @@ TEST_F(PanelTest, EnabledBoxTogglesMuteAndFollowsNotification)
 TEST_F(PanelTest, SingleStepControlShowsZeroAndWritesZero)
 {
     StartWith(CHIPSIM_LAYOUT_SRS, 1, 65535);
-    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 0);
+    EXPECT_EQ(SendTo(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 0);
     EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 0);
     ASSERT_NE(m_program.ChipValue(kCenter), 0u);
     m_program.Scroll(IDC_CENTER, 0, TB_LINEUP);
@@ -257,11 +257,11 @@ TEST_F(PanelTest, PanelOpensNextToTheCursorWithinTheScreen)
     EXPECT_EQ(rc.right - rc.left, nWidth);
 
     // Enter hides it, as does Escape.
-    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDOK, 0);
+    SendTo(m_program.Panel(), WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
     m_program.Command(ID_SETTINGS);
     m_program.Sync();
-    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDCANCEL, 0);
+    SendTo(m_program.Panel(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
     EXPECT_TRUE(::IsWindow(m_program.Panel()));
 }

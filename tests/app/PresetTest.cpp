@@ -66,7 +66,7 @@ protected:
     LRESULT ToolCount()
     {
         HWND hTip = FindTopWindow("tooltips_class32", nullptr, m_program.Process().GetId());
-        return ::SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0);
+        return SendTo(hTip, TTM_GETTOOLCOUNT);
     }
 
     // Shows the panel, which until then was hidden, so that its lamps can be seen.
@@ -222,8 +222,8 @@ TEST_F(PresetTest, MenuCommandsWithoutARightClickDoNothing)
     m_program.Command(ID_SAVE_SETTINGS);
     m_program.Command(ID_RESTORE_DEFAULT);
     m_program.Command(ID_CHANGE_DESCRIPTION);
-    m_program.Sync();
-    EXPECT_EQ(WaitForDialog(nullptr, m_program.Process().GetId(), 300), nullptr);
+    m_program.Sync();   // a dialog opened by a command would be up by now
+    EXPECT_EQ(WaitForDialog(nullptr, m_program.Process().GetId(), 0), nullptr);
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(1, 0, 0, "Preset");
 }
@@ -235,7 +235,7 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     HWND hDlg = WaitForDialog("Change Description", m_program.Process().GetId());
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(WindowText(::GetDlgItem(hDlg, IDC_DESCRIPTION)), "Preset");
-    EXPECT_EQ(::SendDlgItemMessageA(hDlg, IDC_DESCRIPTION, EM_GETLIMITTEXT, 0, 0), 100);
+    EXPECT_EQ(SendTo(::GetDlgItem(hDlg, IDC_DESCRIPTION), EM_GETLIMITTEXT), 100);
     ::SetDlgItemTextA(hDlg, IDC_DESCRIPTION, "Concert hall");
     PressDialogButton(hDlg, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
@@ -282,7 +282,7 @@ TEST_F(PresetTest, EndOfSessionSavesPresets)
 {
     SetFactory(1, "6", "2", "Session");
     ASSERT_TRUE(m_program.StartResident());
-    ::SendMessageA(m_program.Panel(), WM_ENDSESSION, TRUE, 0);
+    SendTo(m_program.Panel(), WM_ENDSESSION, TRUE, 0);
     ExpectUserPreset(1, 6, 2, "Session");
 }
 }

@@ -107,7 +107,7 @@ TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
     m_program.Tray(WM_LBUTTONDOWN);
     m_program.Tray(WM_LBUTTONUP);
     m_program.Tray(WM_RBUTTONDOWN);
-    PumpFor(300);
+    m_program.Sync();   // the three callbacks have been handled
     EXPECT_FALSE(PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
 
@@ -129,7 +129,7 @@ TEST_F(TrayTest, CallbacksForUnknownIconsAreIgnored)
         m_program.Tray(WM_LBUTTONDBLCLK, nID);
         m_program.Tray(WM_RBUTTONDOWN, nID);
     }
-    PumpFor(300);
+    m_program.Sync();
     EXPECT_FALSE(PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
     EXPECT_TRUE(m_program.Process().IsRunning());
@@ -144,7 +144,7 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgain)
     nid.uID = 1;
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &nid));   // the shell forgot it
     ASSERT_FALSE(IconPresent());
-    ::SendMessageA(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendTo(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(IconPresent());
     m_program.Tray(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));

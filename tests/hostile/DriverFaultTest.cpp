@@ -164,7 +164,7 @@ TEST_F(DriverFaultTest, OddControlRangesKeepTheProgramWorking)
         EXPECT_EQ(m_program.SliderPos(IDC_SPACE),
                   MixerValueToPosition(m_program.ChipValue(MIXER3D_SPACE_ID), nStep))
             << r.cSteps << " " << r.dwMaximum;
-        EXPECT_GE(::SendMessageA(m_program.Control(IDC_SPACE), TBM_GETRANGEMAX, 0, 0), 0);
+        EXPECT_GE(SendTo(m_program.Control(IDC_SPACE), TBM_GETRANGEMAX, 0, 0), 0);
         EXPECT_TRUE(m_program.Exit()) << r.cSteps << " " << r.dwMaximum;
     }
 }

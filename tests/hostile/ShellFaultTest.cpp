@@ -25,7 +25,7 @@ protected:
     }
     void ShellRestarts()
     {
-        ::SendMessageA(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        SendTo(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     }
 
     CAurelonProgram m_program;

@@ -125,7 +125,12 @@ CScratchExecutable::CScratchExecutable(const char* pszSource, BOOL bKeepResource
     }
     if (!::CopyFileA(pszSource, m_strPath.c_str(), FALSE))
         return;
-    HANDLE hUpdate = ::BeginUpdateResourceA(m_strPath.c_str(), !bKeepResources);
+    if (bKeepResources)
+    {
+        m_bReady = TRUE;
+        return;
+    }
+    HANDLE hUpdate = ::BeginUpdateResourceA(m_strPath.c_str(), TRUE);
     m_bReady = hUpdate != nullptr && ::EndUpdateResourceA(hUpdate, FALSE);
 }
 

@@ -43,7 +43,7 @@ void Record(const char* pszName, DWORD dwValue, bool bAdd)
 }
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK WitnessCbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+extern "C" LRESULT CALLBACK WitnessCbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     HWND hWnd = reinterpret_cast<HWND>(wParam);
     if (nCode == HCBT_DESTROYWND && HasClass(hWnd, WITNESS_RECEIVER_CLASS))

@@ -46,14 +46,15 @@ CTaskBarButtonNotify* CNotifySource::SetNotify(CTaskBarButtonNotify* pNotify)
     return pPrevious;
 }
 
-void CopyTipText(char (&szTip)[64], LPCSTR lpszText)
+void CopyTipText(char (&szTip)[64], LPCSTR lpszText, UINT nCodePage)
 {
     size_t n = 0;
     if (lpszText != nullptr)
     {
         while (lpszText[n] != '\0')
         {
-            size_t nChar = ::IsDBCSLeadByte(static_cast<BYTE>(lpszText[n])) && lpszText[n + 1] != '\0' ? 2 : 1;
+            BOOL bLead = ::IsDBCSLeadByteEx(nCodePage, static_cast<BYTE>(lpszText[n]));
+            size_t nChar = bLead && lpszText[n + 1] != '\0' ? 2 : 1;
             if (n + nChar > sizeof(szTip) - 1)
                 break;
             n += nChar;

@@ -87,7 +87,7 @@ private:
 };
 
 // Copies a tip into the shell's 64-byte field: at most 63 bytes and the terminator,
-// never splitting a double-byte character.
-void CopyTipText(char (&szTip)[64], LPCSTR lpszText);
+// never splitting a double-byte character of the code page (the ANSI one by default).
+void CopyTipText(char (&szTip)[64], LPCSTR lpszText, UINT nCodePage = CP_ACP);
 
 #endif

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
+#include "WindowWitness.h"
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -89,10 +90,12 @@ TEST_F(InstallTest, WritesStartupShortcutAndGroupShortcutOnlyWhereTheGroupExists
 {
     ASSERT_FALSE(ShellFolder("Startup").empty());
     ::RemoveDirectoryA(m_groupFolder.c_str());
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     ASSERT_TRUE(RunInstall());
     ExpectLinkToProgram(m_startupLink);
     EXPECT_EQ(::GetFileAttributesA(m_groupLink.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(FindTopWindow("Aurelon3DAudioControl", nullptr), nullptr);
+    EXPECT_EQ(witness.MainWindowsCreated(), 0u);   // not even for a moment
 
     ASSERT_EQ(::SHCreateDirectoryExA(nullptr, m_groupFolder.c_str(), nullptr), ERROR_SUCCESS);
     ASSERT_TRUE(RunInstall());

@@ -1,6 +1,8 @@
 // One resident instance: how the program answers its command line and a second start.
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
+#include "RegistrySandbox.h"
+#include "WindowWitness.h"
 #include "resource.h"
 
 namespace
@@ -15,7 +17,10 @@ protected:
 
 TEST_F(InstanceTest, NoArgumentBecomesResidentWithHiddenWindow)
 {
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(witness.MainWindowsCreated(), 1u);
     HWND hMain = m_program.MainWnd();
     EXPECT_EQ(WindowText(hMain), kProduct);
     EXPECT_FALSE(::IsWindowVisible(hMain));
@@ -31,6 +36,10 @@ TEST_F(InstanceTest, BlanksOnlyCountAsNoArgument)
 
 TEST_F(InstanceTest, OtherArgumentsEndAtOnceWithoutWindow)
 {
+    // A window made and destroyed again before the end could not be found from outside:
+    // the witness in the program counts every one made.
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     for (const char* pszArgs : { "-foo", "-INSTALL", "/install", "x" })
     {
         CProcess process;
@@ -38,7 +47,7 @@ TEST_F(InstanceTest, OtherArgumentsEndAtOnceWithoutWindow)
         DWORD dwCode = 1;
         EXPECT_TRUE(process.WaitForExit(10000, &dwCode)) << pszArgs;
         EXPECT_EQ(dwCode, 0u) << pszArgs;
-        EXPECT_EQ(FindTopWindow("Aurelon3DAudioControl", nullptr), nullptr) << pszArgs;
+        EXPECT_EQ(witness.MainWindowsCreated(), 0u) << pszArgs;
     }
 }
 
@@ -53,10 +62,8 @@ TEST_F(InstanceTest, SecondStartShowsNoticeAndWaitsForIt)
     HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
     ASSERT_NE(hNotice, nullptr);
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
-    EXPECT_NE(::SendDlgItemMessageA(hNotice, IDC_TRAY_ICON, STM_GETICON, 0, 0), 0);
-    EXPECT_NE(::SendDlgItemMessageA(hNotice, IDC_INFO_ICON, STM_GETICON, 0, 0), 0);
-    PumpFor(300);
-    EXPECT_TRUE(second.IsRunning());
+    EXPECT_NE(SendTo(::GetDlgItem(hNotice, IDC_TRAY_ICON), STM_GETICON), 0);
+    EXPECT_NE(SendTo(::GetDlgItem(hNotice, IDC_INFO_ICON), STM_GETICON), 0);
 
     // A third start while the notice is up changes nothing and ends at once,
     // even with the installer switch.
@@ -88,9 +95,10 @@ TEST_F(InstanceTest, InstallSwitchWithResidentInstanceOnlyShowsNotice)
 TEST_F(InstanceTest, ShowRequestShowsPanelWithoutNotice)
 {
     ASSERT_TRUE(m_program.StartResident());
-    ::SendMessageA(m_program.MainWnd(), WM_USER + 0x28F, 1, 0);
+    // The request is sent: a notice would be up (and the send held) before it returned.
+    SendTo(m_program.MainWnd(), WM_USER + 0x28F, 1, 0, 5000);
     EXPECT_TRUE(::IsWindowVisible(m_program.Panel()));
-    EXPECT_EQ(WaitForDialog(kProduct, m_program.Process().GetId(), 300), nullptr);
+    EXPECT_TRUE(FindTopWindows("#32770", kProduct, m_program.Process().GetId()).empty());
 }
 
 TEST_F(InstanceTest, QuitMessageEndsCleanly)
@@ -101,6 +109,8 @@ TEST_F(InstanceTest, QuitMessageEndsCleanly)
     DWORD dwCode = 1;
     ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
     EXPECT_EQ(dwCode, 0u);
-    EXPECT_FALSE(::IsWindow(hMain));
+    // The windows were destroyed on the way out, not merely lost with the process: the
+    // panel's destruction wrote the presets.
+    EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Software\\Aurelon\\Morvane\\Preset1"));
 }
 }

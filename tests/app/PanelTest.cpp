@@ -38,7 +38,7 @@ TEST_F(PanelTest, SrsChipShowsItsStateAndTexts)
     EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), "&Space");
     EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 6);    // 30000 / 4369
     EXPECT_EQ(m_program.SliderPos(IDC_SPACE), 15);
-    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 15);
+    EXPECT_EQ(SendTo(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 15);
     EXPECT_TRUE(m_program.IsChecked(IDC_ENABLED));
     for (int nID : { IDC_CENTER, IDC_SPACE, IDC_ENABLED, IDC_PRESET1, IDC_PRESET2, IDC_PRESET3 })
         EXPECT_TRUE(m_program.IsEnabled(nID)) << nID;
@@ -88,10 +88,10 @@ TEST_F(PanelTest, EnabledBoxTogglesMuteAndFollowsNotification)
     DWORD dwMute = m_program.MuteID();
     ASSERT_TRUE(m_program.SetChipValue(dwMute, 1));
     ASSERT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
-    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    SendTo(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
     EXPECT_EQ(m_program.ChipValue(dwMute), 0u);
     EXPECT_TRUE(WaitUntil([&] { return m_program.IsChecked(IDC_ENABLED); }, 5000));
-    ::SendMessageA(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
+    SendTo(m_program.Control(IDC_ENABLED), BM_CLICK, 0, 0);
     EXPECT_EQ(m_program.ChipValue(dwMute), 1u);
     EXPECT_TRUE(WaitUntil([&] { return !m_program.IsChecked(IDC_ENABLED); }, 5000));
 }
@@ -99,7 +99,7 @@ TEST_F(PanelTest, EnabledBoxTogglesMuteAndFollowsNotification)
 TEST_F(PanelTest, SingleStepControlShowsZeroAndWritesZero)
 {
     StartWith(CHIPSIM_LAYOUT_SRS, 1, 65535);
-    EXPECT_EQ(::SendMessageA(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 0);
+    EXPECT_EQ(SendTo(m_program.Control(IDC_CENTER), TBM_GETRANGEMAX, 0, 0), 0);
     EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 0);
     ASSERT_NE(m_program.ChipValue(kCenter), 0u);
     m_program.Scroll(IDC_CENTER, 0, TB_LINEUP);
@@ -122,12 +122,6 @@ TEST_F(PanelTest, RemovalDisablesAndArrivalRebinds)
     for (int nID : { IDC_SPACE, IDC_ENABLED, IDC_CENTER_LABEL, IDC_PRESET1, IDC_PRESET3 })
         EXPECT_FALSE(m_program.IsEnabled(nID)) << nID;
 
-    // Broadcasts about other devices change nothing.
-    m_program.m_chip.m_pfnBroadcastPort(DBT_DEVICEARRIVAL, "COM1");
-    m_program.m_chip.m_pfnBroadcastDevNode(DBT_DEVICEARRIVAL, 0x1234);
-    PumpFor(200);
-    EXPECT_FALSE(m_program.IsEnabled(IDC_CENTER));
-
     // The chip comes back with values changed meanwhile.
     ASSERT_TRUE(m_program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS));
     EXPECT_TRUE(WaitUntil([&] { return m_program.IsEnabled(IDC_CENTER); }, 5000));
@@ -135,6 +129,36 @@ TEST_F(PanelTest, RemovalDisablesAndArrivalRebinds)
     EXPECT_TRUE(WaitForSlider(IDC_CENTER, 11));
     m_program.Scroll(IDC_SPACE, 4);
     EXPECT_EQ(m_program.ChipValue(kSpace), 4369u * 4);
+}
+
+TEST_F(PanelTest, BroadcastsAboutOtherDevicesChangeNothing)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    ASSERT_TRUE(m_program.SetChipValue(kCenter, 4369 * 6));
+    ASSERT_TRUE(WaitForSlider(IDC_CENTER, 6));
+    const std::string handles = m_program.ChipHandles();
+    ASSERT_NE(handles, "");
+    const int nSpace = m_program.SliderPos(IDC_SPACE);
+    m_program.m_chip.m_pfnClearWriteCounts();
+
+    for (UINT nEvent : { DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE })
+    {
+        m_program.m_chip.m_pfnBroadcastPort(nEvent, "COM1");
+        m_program.m_chip.m_pfnBroadcastDevNode(nEvent, 0x1234);
+        m_program.m_chip.m_pfnBroadcastDevNode(nEvent, CHIPSIM_DEVNODE_BASE + 1);
+    }
+    m_program.Sync();
+    // The mixer was neither closed nor opened again, nothing was written, nothing moved.
+    EXPECT_EQ(m_program.ChipHandles(), handles);
+    EXPECT_EQ(m_program.WriteCount(kCenter) + m_program.WriteCount(kSpace) +
+                  m_program.WriteCount(m_program.MuteID()),
+              0u);
+    EXPECT_TRUE(m_program.IsEnabled(IDC_CENTER));
+    EXPECT_EQ(m_program.SliderPos(IDC_CENTER), 6);
+    EXPECT_EQ(m_program.SliderPos(IDC_SPACE), nSpace);
+    // And it still follows the chip.
+    ASSERT_TRUE(m_program.SetChipValue(kCenter, 4369 * 9));
+    EXPECT_TRUE(WaitForSlider(IDC_CENTER, 9));
 }
 
 TEST_F(PanelTest, SecondArrivalKeepsWorking)
@@ -233,11 +257,11 @@ TEST_F(PanelTest, PanelOpensNextToTheCursorWithinTheScreen)
     EXPECT_EQ(rc.right - rc.left, nWidth);
 
     // Enter hides it, as does Escape.
-    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDOK, 0);
+    SendTo(m_program.Panel(), WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
     m_program.Command(ID_SETTINGS);
     m_program.Sync();
-    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDCANCEL, 0);
+    SendTo(m_program.Panel(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
     EXPECT_TRUE(::IsWindow(m_program.Panel()));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
+#include "ScreenShot.h"
 #include "resource.h"
 
 namespace
@@ -65,7 +66,30 @@ protected:
     LRESULT ToolCount()
     {
         HWND hTip = FindTopWindow("tooltips_class32", nullptr, m_program.Process().GetId());
-        return ::SendMessageA(hTip, TTM_GETTOOLCOUNT, 0, 0);
+        return SendTo(hTip, TTM_GETTOOLCOUNT);
+    }
+
+    // Shows the panel, which until then was hidden, so that its lamps can be seen.
+    bool ShowPanel()
+    {
+        m_program.Command(ID_SETTINGS);
+        return WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }, 5000);
+    }
+
+    // The lamps show this preset selected (0: none) and the others not. The panel paints
+    // after it has handled a change, so the screen is polled for the whole picture.
+    bool LampsShowSelected(int nPreset)
+    {
+        return WaitUntil([&] {
+            const int anButtons[3] = { IDC_PRESET1, IDC_PRESET2, IDC_PRESET3 };
+            for (int n = 1; n <= 3; ++n)
+            {
+                HWND hButton = m_program.Control(anButtons[n - 1]);
+                if (!(n == nPreset ? ShowsLitLamp(hButton) : ShowsUnlitLamp(hButton)))
+                    return false;
+            }
+            return true;
+        }, 5000);
     }
 
     CAurelonProgram m_program;
@@ -106,10 +130,16 @@ TEST_F(PresetTest, ApplyingWritesOnlyDifferingLevelsAndStaysSelected)
     EXPECT_EQ(m_program.WriteCount(kCenter), 1u);
     EXPECT_EQ(m_program.WriteCount(kSpace), 0u);
     EXPECT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == 7; }, 5000));
+    // The write's own notification has been handled while the panel was hidden: the
+    // first picture of the panel shows whether it deselected the preset.
+    m_program.Sync();
+    ASSERT_TRUE(ShowPanel());
+    EXPECT_TRUE(LampsShowSelected(1));
 
     // A change from another program deselects it; clicking it then applies it again.
     ASSERT_TRUE(m_program.SetChipValue(kCenter, 2 * kStep));
     ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == 2; }, 5000));
+    EXPECT_TRUE(LampsShowSelected(0));
     m_program.m_chip.m_pfnClearWriteCounts();
     m_program.Click(IDC_PRESET1);
     EXPECT_EQ(m_program.ChipValue(kCenter), 7 * kStep);
@@ -154,11 +184,18 @@ TEST_F(PresetTest, RestoreDefaultOnOtherPresetChangesOnlyMemory)
 {
     SetFactory(1, "8", "8", "One");
     ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, PresetKey(1).c_str(), "Center", 2));
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, PresetKey(3).c_str(), "Center", 5));
     ASSERT_TRUE(m_program.StartResident());
+    m_program.Click(IDC_PRESET3);
+    ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == 5; }, 5000));
+    m_program.Sync();   // the echo of preset 3 has been counted off
     m_program.m_chip.m_pfnClearWriteCounts();
     ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 2));
     m_program.Sync();
     EXPECT_EQ(m_program.WriteCount(kCenter) + m_program.WriteCount(kSpace), 0u);
+    EXPECT_EQ(m_program.ChipValue(kCenter), 5 * kStep);
+    ASSERT_TRUE(ShowPanel());
+    EXPECT_TRUE(LampsShowSelected(3));
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(1, 8, 8, "Preset 1");
 }
@@ -185,8 +222,8 @@ TEST_F(PresetTest, MenuCommandsWithoutARightClickDoNothing)
     m_program.Command(ID_SAVE_SETTINGS);
     m_program.Command(ID_RESTORE_DEFAULT);
     m_program.Command(ID_CHANGE_DESCRIPTION);
-    m_program.Sync();
-    EXPECT_EQ(WaitForDialog(nullptr, m_program.Process().GetId(), 300), nullptr);
+    m_program.Sync();   // a dialog opened by a command would be up by now
+    EXPECT_EQ(WaitForDialog(nullptr, m_program.Process().GetId(), 0), nullptr);
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(1, 0, 0, "Preset");
 }
@@ -198,7 +235,7 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     HWND hDlg = WaitForDialog("Change Description", m_program.Process().GetId());
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(WindowText(::GetDlgItem(hDlg, IDC_DESCRIPTION)), "Preset");
-    EXPECT_EQ(::SendDlgItemMessageA(hDlg, IDC_DESCRIPTION, EM_GETLIMITTEXT, 0, 0), 100);
+    EXPECT_EQ(SendTo(::GetDlgItem(hDlg, IDC_DESCRIPTION), EM_GETLIMITTEXT), 100);
     ::SetDlgItemTextA(hDlg, IDC_DESCRIPTION, "Concert hall");
     PressDialogButton(hDlg, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
@@ -245,7 +282,7 @@ TEST_F(PresetTest, EndOfSessionSavesPresets)
 {
     SetFactory(1, "6", "2", "Session");
     ASSERT_TRUE(m_program.StartResident());
-    ::SendMessageA(m_program.Panel(), WM_ENDSESSION, TRUE, 0);
+    SendTo(m_program.Panel(), WM_ENDSESSION, TRUE, 0);
     ExpectUserPreset(1, 6, 2, "Session");
 }
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
+#include "ScratchExecutable.h"
+#include "WindowWitness.h"
 #include <shellapi.h>
 #include "resource.h"
 
@@ -19,7 +21,7 @@ protected:
         nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
         nid.hWnd = m_program.TrayReceiver();
         nid.uID = 1;
-        return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+        return nid.hWnd != nullptr && ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
     }
 
     HWND WaitForAbout()
@@ -76,6 +78,9 @@ TEST_F(TrayTest, RightPressHidesPanelAndOpensTrayMenu)
 TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
 {
     ASSERT_TRUE(m_program.StartResident());
+    ASSERT_TRUE(IconPresent());
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     m_program.Tray(WM_RBUTTONDOWN);
     HWND hMenu = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
@@ -84,7 +89,9 @@ TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
     ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
     EXPECT_EQ(dwCode, 0u);
     EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Software\\Aurelon\\Morvane\\Preset1"));
-    EXPECT_FALSE(IconPresent());
+    // The shell had let the icon go before the program began to destroy its receiver
+    // window (afterwards the shell drops the icons of a destroyed window by itself).
+    EXPECT_EQ(witness.IconAtReceiverEnd(), 0);
 }
 
 TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
@@ -100,7 +107,7 @@ TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
     m_program.Tray(WM_LBUTTONDOWN);
     m_program.Tray(WM_LBUTTONUP);
     m_program.Tray(WM_RBUTTONDOWN);
-    PumpFor(300);
+    m_program.Sync();   // the three callbacks have been handled
     EXPECT_FALSE(PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
 
@@ -122,7 +129,7 @@ TEST_F(TrayTest, CallbacksForUnknownIconsAreIgnored)
         m_program.Tray(WM_LBUTTONDBLCLK, nID);
         m_program.Tray(WM_RBUTTONDOWN, nID);
     }
-    PumpFor(300);
+    m_program.Sync();
     EXPECT_FALSE(PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
     EXPECT_TRUE(m_program.Process().IsRunning());
@@ -137,7 +144,7 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgain)
     nid.uID = 1;
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &nid));   // the shell forgot it
     ASSERT_FALSE(IconPresent());
-    ::SendMessageA(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendTo(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(IconPresent());
     m_program.Tray(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
@@ -155,7 +162,6 @@ TEST_F(TrayTest, AboutBoxShowsVersionLinesAndTheTechnologysNotice)
         EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Kestrix Release 1.80");
         EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)),
                   "Aurelon 3D Audio Control Version 1.01.001");
-        EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "All Rights Reserved");
         EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)),
                   nLayout == CHIPSIM_LAYOUT_SRS
                       ? "SRS and the SRS symbol are trademarks of SRS Labs, Inc."
@@ -164,5 +170,55 @@ TEST_F(TrayTest, AboutBoxShowsVersionLinesAndTheTechnologysNotice)
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
         ASSERT_TRUE(m_program.Exit());
     }
+}
+
+// Texts that appear nowhere in the dialog's template, so that each one seen shows that the
+// box wrote it: a scratch copy of the program with its own version block and SRS notice.
+TEST_F(TrayTest, AboutBoxWritesEveryLineFromTheVersionResource)
+{
+    CScratchExecutable copy(BinPath("Aurelon3D.exe").c_str(), TRUE);
+    std::vector<BYTE> block = MakeVersionBlock(
+        { MAKELONG(0x0409, 0x04E4) },
+        { { L"ProductName", L"Quill" }, { L"ProductVersion", L"4.2" },
+          { L"FileDescription", L"Scratch Control" }, { L"FileVersion", L"9.8.7" },
+          { L"LegalCopyright", L"Copyright scratch" }, { L"LegalTrademarks", L"Marks of the copy" } });
+    ASSERT_TRUE(copy.SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), block));
+    ASSERT_TRUE(copy.SetString(IDS_NOTICE_SRS, L"Notice of the copy"));
+    m_program.UseExecutable(copy.GetPath());
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(IDM_ABOUTBOX);
+    HWND hAbout = WaitForAbout();
+    ASSERT_NE(hAbout, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Quill Release 4.2");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)), "Scratch Control Version 9.8.7");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_COPYRIGHT)), "Copyright scratch");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "Marks of the copy");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)), "Notice of the copy");
+    PressDialogButton(hAbout, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+    EXPECT_TRUE(m_program.Exit());
+}
+
+// Without readable version information (a block with no translation) the box keeps its
+// template, the SRS notice even on QSound.
+TEST_F(TrayTest, AboutBoxWithoutReadableVersionKeepsTheTemplateTexts)
+{
+    CScratchExecutable copy(BinPath("Aurelon3D.exe").c_str(), TRUE);
+    std::vector<BYTE> block = MakeVersionBlock({}, { { L"LegalTrademarks", L"Marks of the copy" } });
+    ASSERT_TRUE(copy.SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), block));
+    m_program.UseExecutable(copy.GetPath());
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_QSOUND));
+    ASSERT_TRUE(m_program.StartResident());
+    m_program.Command(IDM_ABOUTBOX);
+    HWND hAbout = WaitForAbout();
+    ASSERT_NE(hAbout, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_RELEASE_LINE)), "Kestrix Release 1.70");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_VERSION_LINE)), "Aurelon 3D Audio Control Version 1.0");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_TRADEMARKS)), "All Rights Reserved");
+    EXPECT_EQ(WindowText(::GetDlgItem(hAbout, IDC_NOTICE)),
+              "SRS and the SRS symbol are trademarks of SRS Labs, Inc.");
+    PressDialogButton(hAbout, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
+    EXPECT_TRUE(m_program.Exit());
 }
 }

@@ -36,7 +36,7 @@ DWORD LineControlID(DWORD dwType)
 }
 
 CAurelonProgram::CAurelonProgram()
-    : m_chip(ChipPath().c_str())
+    : m_chip(ChipPath().c_str()), m_strExecutable(BinPath(kProgram))
 {
     ::SetEnvironmentVariableA(MIXER_DRIVER_VARIABLE, ChipPath().c_str());
     Clean();
@@ -80,7 +80,7 @@ bool CAurelonProgram::SetLayout(DWORD nLayout, DWORD cSteps, DWORD dwMaximum, DW
 
 bool CAurelonProgram::Start(const char* pszArgs, bool bChip)
 {
-    std::string commandLine = "\"" + BinPath(kProgram) + "\"";
+    std::string commandLine = "\"" + m_strExecutable + "\"";
     if (*pszArgs != '\0')
         commandLine += std::string(" ") + pszArgs;
     return m_process.Start(commandLine, { { "AURELON_MIXER_DRIVER", bChip ? ChipPath() : "" } }) != FALSE;
@@ -123,24 +123,24 @@ HWND CAurelonProgram::Panel() const
 
 int CAurelonProgram::SliderPos(int nID) const
 {
-    return static_cast<int>(::SendMessageA(Control(nID), TBM_GETPOS, 0, 0));
+    return static_cast<int>(SendTo(Control(nID), TBM_GETPOS, 0, 0));
 }
 
 bool CAurelonProgram::IsChecked(int nID) const
 {
-    return ::SendMessageA(Control(nID), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendTo(Control(nID), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CAurelonProgram::Click(int nID) const
 {
-    ::SendMessageA(Panel(), WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+    SendTo(Panel(), WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Control(nID)));
 }
 
 void CAurelonProgram::Scroll(int nID, int nPosition, UINT nCode) const
 {
-    ::SendMessageA(Control(nID), TBM_SETPOS, TRUE, nPosition);
-    ::SendMessageA(Panel(), WM_HSCROLL, MAKEWPARAM(nCode, nPosition),
+    SendTo(Control(nID), TBM_SETPOS, TRUE, nPosition);
+    SendTo(Panel(), WM_HSCROLL, MAKEWPARAM(nCode, nPosition),
                    reinterpret_cast<LPARAM>(Control(nID)));
 }
 
@@ -166,10 +166,10 @@ void CAurelonProgram::Sync() const
     static LPARAM s_nMarker = 1000;
     HWND hSlider = Control(IDC_CENTER);
     LPARAM nMarker = ++s_nMarker;
-    LRESULT nPageSize = ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0);
+    LRESULT nPageSize = SendTo(hSlider, TBM_GETPAGESIZE, 0, 0);
     ::PostMessageA(hSlider, TBM_SETPAGESIZE, 0, nMarker);
-    WaitUntil([&] { return ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 15000);
-    ::SendMessageA(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
+    WaitUntil([&] { return SendTo(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 15000);
+    SendTo(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
 }
 
 bool CAurelonProgram::PresetMenu(int nButtonID, int nItem) const
@@ -195,6 +195,23 @@ DWORD CAurelonProgram::ChipValue(DWORD dwControlID, DWORD nDevice) const
 DWORD CAurelonProgram::WriteCount(DWORD dwControlID, DWORD nDevice) const
 {
     return m_chip.m_pfnGetWriteCount(nDevice, dwControlID);
+}
+
+std::string CAurelonProgram::ChipHandles() const
+{
+    std::string state(m_chip.m_pfnDescribe(nullptr, 0) + 1, '\0');
+    state.resize(m_chip.m_pfnDescribe(&state[0], static_cast<DWORD>(state.size())));
+    const std::string owner = ": process " + std::to_string(m_process.GetId()) + ",";
+    std::string handles;
+    for (size_t nStart = 0; nStart < state.size();)
+    {
+        size_t nEnd = state.find('\n', nStart);
+        std::string line = state.substr(nStart, nEnd == std::string::npos ? std::string::npos : nEnd - nStart);
+        if (line.compare(0, 7, "handle ") == 0 && line.find(owner) != std::string::npos)
+            handles += line + "\n";
+        nStart = nEnd == std::string::npos ? state.size() : nEnd + 1;
+    }
+    return handles;
 }
 
 bool CAurelonProgram::SetChipValue(DWORD dwControlID, DWORD dwValue) const

@@ -20,6 +20,8 @@ public:
     // Chooses the simulated chip's layout (values back at their defaults).
     bool SetLayout(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535, DWORD fdwMissing = 0);
 
+    // Runs another copy of the program from now on (a scratch copy with other resources).
+    void UseExecutable(const std::string& path) { m_strExecutable = path; }
     // Starts the program with an argument text; bChip FALSE runs it without the simulator.
     bool Start(const char* pszArgs = "", bool bChip = true);
     // Starts it and waits until it is resident with its panel.
@@ -52,6 +54,9 @@ public:
     // The simulated chip, seen from outside
     DWORD ChipValue(DWORD dwControlID, DWORD nDevice = 0) const;
     DWORD WriteCount(DWORD dwControlID, DWORD nDevice = 0) const;
+    // The chip's open handles that belong to the program, one line each ("handle 0x...: ..."):
+    // a handle closed and opened again comes back with another value.
+    std::string ChipHandles() const;
     // Writes a control as another mixer program would (notifications go to the panel).
     bool SetChipValue(DWORD dwControlID, DWORD dwValue) const;
     // The ids of the 3D line's mute and volume controls on device 0.
@@ -62,6 +67,7 @@ public:
 
 private:
     CProcess m_process;
+    std::string m_strExecutable;
 };
 
 // Visible popup menus (class "#32768") of any process.

@@ -177,11 +177,18 @@ void PressDialogButton(HWND hDlg, int nID)
                    reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
 }
 
+LRESULT SendTo(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam, DWORD dwTimeoutMs)
+{
+    DWORD_PTR dwResult = 0;
+    if (!::SendMessageTimeoutA(hWnd, nMessage, wParam, lParam, SMTO_ABORTIFHUNG, dwTimeoutMs, &dwResult))
+        return 0;
+    return static_cast<LRESULT>(dwResult);
+}
+
 std::string WindowText(HWND hWnd)
 {
     char szText[1024] = "";
-    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText),
-                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    SendTo(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText), 2000);
     return szText;
 }
 

@@ -54,6 +54,11 @@ HWND WaitForTopWindow(const char* pszClass, const char* pszTitle, DWORD dwProces
 HWND WaitForDialog(const char* pszCaption, DWORD dwProcessId = 0, DWORD dwTimeoutMs = 10000);
 // Presses a dialog's button by id (posted, so the call never blocks on the dialog).
 void PressDialogButton(HWND hDlg, int nID = IDOK);
+// Sends a message to a window of another process and returns its answer, or 0 when the
+// receiver does not answer in time or hangs: a hung program fails one check instead of
+// stalling the whole run.
+LRESULT SendTo(HWND hWnd, UINT nMessage, WPARAM wParam = 0, LPARAM lParam = 0,
+               DWORD dwTimeoutMs = 10000);
 // The text of a window (any process).
 std::string WindowText(HWND hWnd);
 // The text of the first static control of a dialog that is neither empty nor a button.

@@ -412,23 +412,51 @@ TEST(DrawTransparentBitmapTest, NullBitmapDrawsNothing)
     EXPECT_TRUE(canvas.SameAs(original));
 }
 
+// Takes every GDI handle the process can still get but a few, and gives them back at the end.
+class CGdiHandleHog
+{
+public:
+    explicit CGdiHandleHog(size_t nLeft)
+    {
+        for (HRGN hRegion; m_regions.size() < 200000 && (hRegion = ::CreateRectRgn(0, 0, 1, 1)) != nullptr;)
+            m_regions.push_back(hRegion);
+        for (size_t i = 0; i < nLeft && !m_regions.empty(); ++i)
+        {
+            ::DeleteObject(m_regions.back());
+            m_regions.pop_back();
+        }
+    }
+    ~CGdiHandleHog()
+    {
+        for (HRGN hRegion : m_regions)
+            ::DeleteObject(hRegion);
+    }
+    CGdiHandleHog(const CGdiHandleHog&) = delete;
+    CGdiHandleHog& operator=(const CGdiHandleHog&) = delete;
+
+    size_t Count() const { return m_regions.size(); }
+
+private:
+    std::vector<HRGN> m_regions;
+};
+
 TEST(DrawTransparentBitmapTest, ReleasesEverythingItCreates)
 {
-    // A process has at most 65536 GDI handles: keeping a few of the nine objects of each
-    // call would use them up long before the last call, which then could no longer draw.
-    HDC hScreen = ::GetDC(nullptr);
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 4, 4);
-    ::ReleaseDC(nullptr, hScreen);
-    CCanvas canvas(8, 8);
-    for (int i = 0; i < 17000; ++i)
-        DrawTransparentBitmap(canvas.GetDC(), hBitmap, 0, 0, RGB(1, 2, 3));
-    ::DeleteObject(hBitmap);
-
+    // With all but a few dozen GDI handles taken, a call that kept even one of its nine
+    // objects would use up the rest within that many calls; the last draw, and the check
+    // that needs a few handles itself, would then fail.
     HPALETTE hPalette = nullptr;
     HBITMAP hLogo = LoadResourceBitmap(::GetModuleHandleA(nullptr),
                                        MAKEINTRESOURCEA(IDB_SRS_LOGO), &hPalette);
     ASSERT_NE(hLogo, nullptr);
-    ExpectTransparentCopy(hLogo, kLogoGrey, 32, 24, 3);
+    CCanvas canvas(8, 8);
+    {
+        CGdiHandleHog hog(48);
+        ASSERT_GT(hog.Count(), 1000u);
+        for (int i = 0; i < 200; ++i)
+            DrawTransparentBitmap(canvas.GetDC(), hLogo, 0, 0, kLogoGrey);
+        ExpectTransparentCopy(hLogo, kLogoGrey, 32, 24, 3);
+    }
     ::DeleteObject(hLogo);
     ::DeleteObject(hPalette);
 }

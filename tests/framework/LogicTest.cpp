@@ -19,13 +19,16 @@ TEST(TipTextTest, CutsTo63BytesWithoutSplittingDoubleByteCharacters)
     EXPECT_STREQ(szTip, "Aurelon SRS 3D Audio");
     CopyTipText(szTip, nullptr);
     EXPECT_STREQ(szTip, "");
-    if (::IsDBCSLeadByte(0x82))   // only meaningful where the ANSI code page has double bytes
-    {
-        std::string text(62, 'a');
-        text += "\x82\xA0";
-        CopyTipText(szTip, text.c_str());
-        EXPECT_EQ(std::string(szTip), std::string(62, 'a'));
-    }
+
+    // Shift-JIS: 0x82 leads a two-byte character, whatever this machine's ANSI code page.
+    ASSERT_TRUE(::IsValidCodePage(932));
+    std::string text(62, 'a');
+    CopyTipText(szTip, (text + "\x82\xA0").c_str(), 932);
+    EXPECT_EQ(std::string(szTip), text);                 // the pair does not fit: left out
+    CopyTipText(szTip, (std::string(61, 'a') + "\x82\xA0" + "b").c_str(), 932);
+    EXPECT_EQ(std::string(szTip), std::string(61, 'a') + "\x82\xA0");   // it fits exactly
+    CopyTipText(szTip, (text + "\x82\xA0").c_str(), 1252);
+    EXPECT_EQ(std::string(szTip), text + "\x82");        // a single-byte page cuts anywhere
 }
 
 TEST(LevelTextTest, ReadsLikeAtoiWithoutOverflow)

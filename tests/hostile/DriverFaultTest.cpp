@@ -86,7 +86,15 @@ TEST_F(DriverFaultTest, BurstOfChangesFromAnotherProgram)
     ASSERT_TRUE(m_program.StartResident());
     ShowPanel(m_program, TRUE);
     const DWORD dwPid = m_program.Process().GetId();
+    const DWORD dwMuteID = m_program.MuteID();
     m_program.Sync();
+    m_program.m_chip.m_pfnClearWriteCounts();
+    // Every write that the chip accepted from this test, by control.
+    DWORD nCenter = 0, nSpace = 0, nMute = 0;
+    auto change = [&](DWORD dwControlID, DWORD dwValue, DWORD& nWrites) {
+        if (m_program.SetChipValue(dwControlID, dwValue))
+            ++nWrites;
+    };
     const ProcessCounters before = TakeProcessCounters(dwPid);
     const int nChanges = Repetitions(1000);
     ProcessCounters middle;
@@ -94,19 +102,26 @@ TEST_F(DriverFaultTest, BurstOfChangesFromAnotherProgram)
     {
         if (i == nChanges / 2)
             middle = HalfWay(m_program, dwPid);
-        m_program.SetChipValue(i % 2 ? MIXER3D_CENTER_ID : MIXER3D_SPACE_ID, (i % 16) * kStep);
+        if (i % 2)
+            change(MIXER3D_CENTER_ID, (i % 16) * kStep, nCenter);
+        else
+            change(MIXER3D_SPACE_ID, (i % 16) * kStep, nSpace);
         if (i % 97 == 0)
-            m_program.SetChipValue(m_program.MuteID(), i % 2);
+            change(dwMuteID, i % 2, nMute);
     }
-    m_program.SetChipValue(MIXER3D_CENTER_ID, 9 * kStep);
-    m_program.SetChipValue(MIXER3D_SPACE_ID, 2 * kStep);
-    m_program.SetChipValue(m_program.MuteID(), 0);
+    change(MIXER3D_CENTER_ID, 9 * kStep, nCenter);
+    change(MIXER3D_SPACE_ID, 2 * kStep, nSpace);
+    change(dwMuteID, 0, nMute);
     EXPECT_TRUE(WaitUntil([&] {
         return m_program.SliderPos(IDC_CENTER) == 9 && m_program.SliderPos(IDC_SPACE) == 2 &&
                m_program.IsChecked(IDC_ENABLED);
     }, 30000));
     m_program.Sync();
-    // The program wrote nothing back while following.
+    // The program wrote nothing back while following: the chip counted only our writes.
+    EXPECT_EQ(m_program.WriteCount(MIXER3D_CENTER_ID), nCenter);
+    EXPECT_EQ(m_program.WriteCount(MIXER3D_SPACE_ID), nSpace);
+    EXPECT_EQ(m_program.WriteCount(dwMuteID), nMute);
+    EXPECT_EQ(m_program.WriteCount(m_program.VolumeID()), 0u);
     std::printf("[ burst    ] %d changes\n", nChanges);
     ExpectFlat("burst", before, middle, TakeProcessCounters(dwPid));
     EXPECT_TRUE(m_program.Exit());
@@ -149,7 +164,7 @@ TEST_F(DriverFaultTest, OddControlRangesKeepTheProgramWorking)
         EXPECT_EQ(m_program.SliderPos(IDC_SPACE),
                   MixerValueToPosition(m_program.ChipValue(MIXER3D_SPACE_ID), nStep))
             << r.cSteps << " " << r.dwMaximum;
-        EXPECT_GE(::SendMessageA(m_program.Control(IDC_SPACE), TBM_GETRANGEMAX, 0, 0), 0);
+        EXPECT_GE(SendTo(m_program.Control(IDC_SPACE), TBM_GETRANGEMAX, 0, 0), 0);
         EXPECT_TRUE(m_program.Exit()) << r.cSteps << " " << r.dwMaximum;
     }
 }

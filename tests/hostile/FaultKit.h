@@ -62,7 +62,7 @@ inline ProcessCounters HalfWay(const CAurelonProgram& program, DWORD dwProcessId
 // Shows or hides the panel the way a second start does (synchronous).
 inline void ShowPanel(const CAurelonProgram& program, BOOL bShow)
 {
-    ::SendMessageA(program.MainWnd(), WM_INSTANCENOTIFY, bShow ? 1 : 0, 0);
+    SendTo(program.MainWnd(), WM_INSTANCENOTIFY, bShow ? 1 : 0, 0);
 }
 
 #endif

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "ScratchExecutable.h"
 #include "support/VersionInfo.h"
 
 namespace
@@ -23,115 +24,15 @@ std::string ModuleDirectory()
     return strPath.substr(0, strPath.find_last_of('\\') + 1);
 }
 
-// One node of a version block: key, value bytes, and children.
-struct VersionNode
-{
-    std::wstring strKey;
-    std::vector<BYTE> value;
-    WORD wValueLength;
-    WORD wType;   // 1 text, 0 binary
-    std::vector<VersionNode> children;
-};
-
-void AlignTo4(std::vector<BYTE>& bytes)
-{
-    while (bytes.size() % 4 != 0)
-        bytes.push_back(0);
-}
-
-std::vector<BYTE> Serialize(const VersionNode& node)
-{
-    std::vector<BYTE> bytes(6, 0);
-    std::wstring key = node.strKey;
-    key.push_back(L'\0');
-    for (wchar_t ch : key)
-    {
-        bytes.push_back(static_cast<BYTE>(ch & 0xFF));
-        bytes.push_back(static_cast<BYTE>((ch >> 8) & 0xFF));
-    }
-    AlignTo4(bytes);
-    bytes.insert(bytes.end(), node.value.begin(), node.value.end());
-    for (const VersionNode& child : node.children)
-    {
-        AlignTo4(bytes);
-        std::vector<BYTE> childBytes = Serialize(child);
-        bytes.insert(bytes.end(), childBytes.begin(), childBytes.end());
-    }
-    WORD header[3] = {static_cast<WORD>(bytes.size()), node.wValueLength, node.wType};
-    std::memcpy(bytes.data(), header, sizeof(header));
-    return bytes;
-}
-
-VersionNode TextNode(const std::wstring& strKey, const std::wstring& strText)
-{
-    const BYTE* p = reinterpret_cast<const BYTE*>(strText.c_str());
-    std::vector<BYTE> value(p, p + (strText.size() + 1) * sizeof(wchar_t));
-    return {strKey, value, static_cast<WORD>(strText.size() + 1), 1, {}};
-}
-
-typedef std::vector<std::pair<std::wstring, std::wstring>> TextList;
-
-// A complete version block with one string table per translation entry; table i holds
-// "Table" = its own key plus the texts given for it.
-std::vector<BYTE> MakeVersionBlock(const std::vector<DWORD>& translations, const TextList& texts)
-{
-    VS_FIXEDFILEINFO fixed = {};
-    fixed.dwSignature = VS_FFI_SIGNATURE;
-    fixed.dwStrucVersion = VS_FFI_STRUCVERSION;
-    const BYTE* pFixed = reinterpret_cast<const BYTE*>(&fixed);
-    VersionNode root{L"VS_VERSION_INFO", std::vector<BYTE>(pFixed, pFixed + sizeof(fixed)),
-                     sizeof(fixed), 0, {}};
-    VersionNode stringInfo{L"StringFileInfo", {}, 0, 1, {}};
-    for (DWORD dwEntry : translations)
-    {
-        wchar_t szKey[9];
-        wsprintfW(szKey, L"%04x%04x", LOWORD(dwEntry), HIWORD(dwEntry));
-        VersionNode table{szKey, {}, 0, 1, {TextNode(L"Table", szKey)}};
-        for (const auto& text : texts)
-            table.children.push_back(TextNode(text.first, text.second));
-        stringInfo.children.push_back(table);
-    }
-    const BYTE* pList = reinterpret_cast<const BYTE*>(translations.data());
-    VersionNode var{L"Translation",
-                    std::vector<BYTE>(pList, pList + translations.size() * sizeof(DWORD)),
-                    static_cast<WORD>(translations.size() * sizeof(DWORD)), 0, {}};
-    root.children.push_back(stringInfo);
-    root.children.push_back({L"VarFileInfo", {}, 0, 1, {var}});
-    return Serialize(root);
-}
-
 // A scratch copy of this executable whose only resource is the given version block.
-class CScratchExecutable
+class CVersionedCopy : public CScratchExecutable
 {
 public:
-    explicit CScratchExecutable(const std::vector<BYTE>& block)
+    explicit CVersionedCopy(const std::vector<BYTE>& block)
+        : CScratchExecutable(nullptr, FALSE)
     {
-        char szTemp[MAX_PATH];
-        char szFile[MAX_PATH];
-        char szSelf[MAX_PATH];
-        GetTempPathA(MAX_PATH, szTemp);
-        GetTempFileNameA(szTemp, "ver", 0, szFile);
-        m_strPath = szFile;
-        GetModuleFileNameA(NULL, szSelf, MAX_PATH);
-        if (!CopyFileA(szSelf, szFile, FALSE))
-            return;
-        HANDLE hUpdate = BeginUpdateResourceA(szFile, TRUE);
-        if (hUpdate == NULL)
-            return;
-        BOOL bUpdated = UpdateResourceA(hUpdate, RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO),
-                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                        const_cast<BYTE*>(block.data()),
-                                        static_cast<DWORD>(block.size()));
-        m_bReady = EndUpdateResourceA(hUpdate, !bUpdated) && bUpdated;
+        SetResource(RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO), block);
     }
-    ~CScratchExecutable() { DeleteFileA(m_strPath.c_str()); }
-
-    BOOL IsReady() const { return m_bReady; }
-    const char* GetPath() const { return m_strPath.c_str(); }
-
-private:
-    std::string m_strPath;
-    BOOL m_bReady = FALSE;
 };
 }
 
@@ -245,7 +146,7 @@ TEST(VersionInfoTest, ScratchBlockChoosesAndCutsLongVersions)
 {
     const std::wstring strLong = L"1.2.3.4.5.6.7.8.9.10.11.12.13";   // 29 characters
     const std::wstring str24 = L"123456789012345678901234";
-    CScratchExecutable exe(MakeVersionBlock(
+    CVersionedCopy exe(MakeVersionBlock(
         {Entry(0x0407, 0x04E4), Entry(0x0000, 0x04B0)},
         {{L"ProductName", L"Kestrix"}, {L"ProductVersion", strLong}, {L"FileVersion", str24},
          {L"FileDescription", std::wstring(300, L'd')}}));
@@ -284,7 +185,7 @@ TEST(VersionInfoTest, ScratchBlockChoosesAndCutsLongVersions)
 
 TEST(VersionInfoTest, EmptyTranslationListFailsTheLoad)
 {
-    CScratchExecutable exe(MakeVersionBlock({}, {}));
+    CVersionedCopy exe(MakeVersionBlock({}, {}));
     ASSERT_TRUE(exe.IsReady());
     CVersionInfo info;
     DWORD dwError = 12345;

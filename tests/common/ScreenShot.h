@@ -1,0 +1,31 @@
+// What the screen shows: a copy of a rectangle, and the preset lamps read from it.
+#ifndef AURELON_TESTS_COMMON_SCREENSHOT_H
+#define AURELON_TESTS_COMMON_SCREENSHOT_H
+
+#include <windows.h>
+#include <vector>
+
+// A copy of a screen rectangle, 32 bits per pixel.
+class CScreenShot
+{
+public:
+    explicit CScreenShot(const RECT& rc);
+
+    // Pixels of a colour inside a screen rectangle.
+    int Count(const RECT& rc, COLORREF cr) const;
+    COLORREF At(int x, int y) const;
+
+private:
+    RECT m_rc;
+    std::vector<DWORD> m_pixels;
+};
+
+const COLORREF kRedLamp = RGB(255, 0, 0);
+const COLORREF kGreenLamp = RGB(0, 255, 0);
+
+// Whether a preset button on screen shows the green lamp of the selected preset (and no
+// red), or the red lamp of one that is not selected (and no green).
+bool ShowsLitLamp(HWND hButton);
+bool ShowsUnlitLamp(HWND hButton);
+
+#endif

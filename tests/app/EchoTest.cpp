@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
-#include "ScreenPixels.h"
+#include "ScreenShot.h"
 #include "resource.h"
 
 namespace

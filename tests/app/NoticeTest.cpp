@@ -1,7 +1,7 @@
 // The already-running notice: centred, with the tray picture of the chip's technology.
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
-#include "ScreenPixels.h"
+#include "ScreenShot.h"
 #include "resource.h"
 
 namespace
@@ -40,7 +40,7 @@ int MatchingPixels(HWND hControl, const std::vector<COLORREF>& icon)
     POINT pt = { 0, 0 };
     ::ClientToScreen(hControl, &pt);
     RECT rc = { pt.x, pt.y, pt.x + kIconSize, pt.y + kIconSize };
-    CScreenPixels screen(rc);
+    CScreenShot screen(rc);
     int nSame = 0;
     for (int y = 0; y < kIconSize; ++y)
         for (int x = 0; x < kIconSize; ++x)

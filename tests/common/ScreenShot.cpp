@@ -1,4 +1,5 @@
 #include "ScreenShot.h"
+#include "AurelonProgram.h"
 #include <cstring>
 
 CScreenShot::CScreenShot(const RECT& rc)
@@ -28,9 +29,12 @@ CScreenShot::CScreenShot(const RECT& rc)
 
 int CScreenShot::Count(const RECT& rc, COLORREF cr) const
 {
+    RECT rcIn;
+    if (!::IntersectRect(&rcIn, &rc, &m_rc))
+        return 0;
     int n = 0;
-    for (int y = rc.top; y < rc.bottom; ++y)
-        for (int x = rc.left; x < rc.right; ++x)
+    for (int y = rcIn.top; y < rcIn.bottom; ++y)
+        for (int x = rcIn.left; x < rcIn.right; ++x)
             n += At(x, y) == cr;
     return n;
 }
@@ -62,4 +66,15 @@ bool ShowsLitLamp(HWND hButton)
 bool ShowsUnlitLamp(HWND hButton)
 {
     return ShowsLamp(hButton, kRedLamp, kGreenLamp);
+}
+
+bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp)
+{
+    program.Sync();
+    HWND hButton = program.Control(nButtonID);
+    return WaitUntil([&] {
+        // A repaint that the program has still to do is done now, inside this call.
+        ::RedrawWindow(program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return lamp == LAMP_SELECTED ? ShowsLitLamp(hButton) : ShowsUnlitLamp(hButton);
+    }, 5000);
 }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include "Harness.h"
-#include "ScreenPixels.h"
+#include "ScreenShot.h"
 #include "app/TaskBarButton.h"
 #include "resource.h"
 
@@ -87,7 +87,7 @@ bool FindTrayIcon(POINT* pCentre)
     if (hBar == nullptr || !::GetWindowRect(hBar, &rcBar))
         return false;
     RECT rcTray = { rcBar.right - 120, rcBar.top + 2, rcBar.right - 2, rcBar.bottom - 2 };
-    CScreenPixels pixels(rcTray);
+    CScreenShot pixels(rcTray);
     COLORREF crBar = pixels.At(rcTray.left, rcTray.top);
     RECT rcIcon = { LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN };
     for (int y = rcTray.top; y < rcTray.bottom; ++y)

@@ -29,6 +29,9 @@ public:
     // Runs the About box; tray clicks only beep meanwhile.
     void ShowAbout();
     int GetVariant() const { return m_mixer.m_nVariant; }
+    // Ends the program as "E&xit" does: closes an open menu and posts the quit message,
+    // which ends every modal loop on its way out; the panel is destroyed only afterwards.
+    void ExitProgram();
 
     // Mixer binding
     BOOL OpenMixer();
@@ -68,7 +71,8 @@ protected:
     LRESULT OnGetToolTip(WPARAM wParam, LPARAM lParam);
     void OnPaletteChanged(HWND hFocusWnd);
     BOOL OnQueryNewPalette();
-    void OnEndSession(BOOL bEnding);
+    void OnEndSession(BOOL bEnding, UINT nOptions);
+    void OnClose();
 
 private:
     BOOL ReadQuietFlag() const;
@@ -105,6 +109,7 @@ private:
     CTaskBarButton* m_pTrayIcon;
     int m_nMenuPreset;
     CMixer3D m_mixer;
+    BOOL m_bPresetsSaved;       // the registry holds the presets as they are (session end)
 
     DECLARE_MESSAGE_MAP()
 };

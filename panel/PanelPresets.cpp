@@ -187,13 +187,15 @@ void CPanelDlg::OnPreset3()
 }
 
 // The preset whose button opened the context menu, consumed; NULL when none did
-// (a command sent from elsewhere).
+// (a command sent from elsewhere). The caller is about to change it, so the exit saves
+// the presets again even after a session end saved them.
 Preset* CPanelDlg::MenuPreset()
 {
     int nPreset = m_nMenuPreset;
     m_nMenuPreset = 0;
     if (nPreset < 1 || nPreset >= static_cast<int>(m_presets.size()))
         return nullptr;
+    m_bPresetsSaved = FALSE;
     return m_presets[nPreset].get();
 }
 

@@ -125,7 +125,8 @@ BOOL IsMixerDevNode(const DEV_BROADCAST_HDR* pHeader)
     const DWORD dwDevNode = reinterpret_cast<const DEV_BROADCAST_DEVNODE*>(pHeader)->dbcd_devnode;
 
     CRegistryKey records(HKEY_LOCAL_MACHINE, c_szMixerRecords);
-    if (!records.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+    // Read access only: a standard user may not open the machine's keys for writing.
+    if (!records.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
         return TRUE;
     std::vector<std::string> names;
     if (!records.EnumSubKeys(names))
@@ -133,7 +134,7 @@ BOOL IsMixerDevNode(const DEV_BROADCAST_HDR* pHeader)
     for (const std::string& strName : names)
     {
         CRegistryKey record(records.GetHandle(), strName.c_str());
-        if (!record.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+        if (!record.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
             return TRUE;
         DWORD dwRecordNode = 0;
         DWORD cbRecordNode = sizeof(dwRecordNode);

@@ -101,22 +101,24 @@ BOOL CPanelDlg::OnInitDialog()
 }
 
 // The machine's one-shot start-up flag: an unnamed REG_DWORD, consumed by every start.
-// A value of 1 silences the message about a missing mixer.
+// A value of 1 silences the message about a missing mixer. The flag counts only when this
+// start could delete it: a user who may read the machine's keys but not change them (a
+// standard user) would otherwise be silenced on every start, not on one.
 BOOL CPanelDlg::ReadQuietFlag() const
 {
+    const std::string path = AfxLoadString(IDS_REG_ROOT);
+    const std::string name = AfxLoadString(IDS_REG_QUIET);
+    CRegistryKey key(HKEY_LOCAL_MACHINE, path.c_str());
+    if (!key.Open(FALSE, KEY_QUERY_VALUE, nullptr, nullptr, FALSE))
+        return FALSE;
+    CRegistryDwordValue value(&key, name.c_str());
     DWORD dwQuiet = 0;
-    CRegistryKey key(HKEY_LOCAL_MACHINE, AfxLoadString(IDS_REG_ROOT).c_str());
-    if (key.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
-    {
-        CRegistryDwordValue value(&key, AfxLoadString(IDS_REG_QUIET).c_str());
-        DWORD dwRead = 0;
-        if (value.Exists() && value.Read(&dwRead))
-        {
-            dwQuiet = dwRead;
-            value.DeleteValue();
-        }
-    }
-    return dwQuiet == 1;
+    if (!value.Exists() || !value.Read(&dwQuiet))
+        return FALSE;
+    CRegistryKey writableKey(HKEY_LOCAL_MACHINE, path.c_str());
+    if (!writableKey.Open(FALSE, KEY_SET_VALUE, nullptr, nullptr, FALSE))
+        return FALSE;
+    return CRegistryDwordValue(&writableKey, name.c_str()).DeleteValue() && dwQuiet == 1;
 }
 
 void CPanelDlg::CreateTrayIcon()

@@ -43,6 +43,8 @@ TEST_F(MixerFaultTest, HugeLineCountsDoNotStallTheStart)
         ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_PLAIN_FIRST, CHIPSIM_DEFAULT_STEPS,
                                         CHIPSIM_DEFAULT_MAXIMUM, fdwFault));
         ASSERT_TRUE(m_program.StartResident()) << std::hex << fdwFault;
+        // The panel exists while discovery runs; the tray icon comes only after it.
+        ASSERT_NE(m_program.TrayReceiver(), nullptr) << std::hex << fdwFault;
         EXPECT_TRUE(m_program.IsEnabled(IDC_CENTER)) << std::hex << fdwFault;
         EXPECT_TRUE(m_program.Exit()) << std::hex << fdwFault;
     }

@@ -6,6 +6,8 @@
 #include <tuple>
 #include "CloseRequests.h"
 #include "RegistrySandbox.h"
+#include "chipsim/ChipSim.h"
+#include "mixer/Mixer3D.h"
 #include "resource.h"
 
 namespace
@@ -152,4 +154,79 @@ INSTANTIATE_TEST_SUITE_P(
                                          STATE_RESTORE_MESSAGE, STATE_PRESET_MENU, STATE_TRAY_MENU,
                                          STATE_RUNNING_NOTICE)),
     CaseName);
+}
+
+namespace
+{
+// The report of a missing mixer runs while the hidden window is still being created.
+class NoMixerShutdownTest : public ::testing::TestWithParam<CloseRequest>
+{
+protected:
+    CAurelonProgram m_program;
+};
+
+TEST_P(NoMixerShutdownTest, EndsWhileTheMissingMixerIsReported)
+{
+    ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_NONE));
+    ASSERT_TRUE(m_program.Start());
+    ASSERT_NE(WaitForDialog("Aurelon 3D Audio Control", m_program.Process().GetId()), nullptr);
+    ASSERT_TRUE(RequestClose(m_program, GetParam())) << CloseRequestName(GetParam());
+    DWORD dwCode = 0xFFFFFFFF;
+    ASSERT_TRUE(m_program.Process().WaitForExit(15000, &dwCode)) << "still running";
+    EXPECT_EQ(dwCode, 0u) << std::hex << dwCode;
+    EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, kPreset3));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRequest, NoMixerShutdownTest,
+                         ::testing::Values(CLOSE_MAIN_WINDOW, CLOSE_PANEL, CLOSE_SESSION_CLOSEAPP,
+                                           CLOSE_TASKKILL),
+                         [](const ::testing::TestParamInfo<CloseRequest>& info) {
+                             return std::string(CloseRequestName(info.param));
+                         });
+
+// A logoff told to the hidden window only: the presets are saved at once, and the exit
+// that follows saves them again only when a preset changed in between.
+class SessionEndTest : public ::testing::Test
+{
+protected:
+    void EndSession()
+    {
+        DWORD_PTR nAnswer = 0;
+        HWND hMain = m_program.MainWnd();
+        ASSERT_NE(::SendMessageTimeoutA(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                        5000, &nAnswer), 0);
+        EXPECT_NE(nAnswer, 0u);
+        ASSERT_NE(::SendMessageTimeoutA(hMain, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                        5000, &nAnswer), 0);
+        ASSERT_EQ(UserDword(kPreset1, "Center"), 7u) << "not saved at the session end";
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, kPreset1, "Center", "7"));
+        ASSERT_TRUE(m_program.StartResident());
+    }
+
+    CAurelonProgram m_program;
+};
+
+// Another program changes the saved value meanwhile; a second save would put 7 back.
+TEST_F(SessionEndTest, SavesThePresetsOnce)
+{
+    EndSession();
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, kPreset1, "Center", 99));
+    ASSERT_TRUE(m_program.Exit());
+    EXPECT_EQ(UserDword(kPreset1, "Center"), 99u) << "saved again at the exit";
+}
+
+TEST_F(SessionEndTest, ChangeAfterTheSessionEndIsSavedAtExit)
+{
+    EndSession();
+    const int nStep = MixerStepSize(CHIPSIM_DEFAULT_MAXIMUM, CHIPSIM_DEFAULT_STEPS);
+    ASSERT_TRUE(m_program.SetChipValue(MIXER3D_CENTER_ID, 5 * nStep));
+    ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == 5; }));
+    ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
+    ASSERT_TRUE(m_program.Exit());
+    EXPECT_EQ(UserDword(kPreset1, "Center"), 5u);
+}
 }

@@ -16,7 +16,13 @@ BOOL CAudioControlApp::InitInstance()
 {
     HWND hWndResident = nullptr;
     if (!AcquireInstanceMutex(&hWndResident))
-        return hWndResident != nullptr ? SignalResidentInstance(hWndResident) : FALSE;
+    {
+        // Without the mutex's help, the plain window lookup decides, as it always did.
+        if (hWndResident == nullptr)
+            hWndResident = ::FindWindowA(AfxLoadString(IDS_WINDOW_CLASS).c_str(), nullptr);
+        if (hWndResident != nullptr)
+            return SignalResidentInstance(hWndResident);
+    }
     if (*m_lpCmdLine == '\0')
         return BecomeResident();
     RunInstaller();
@@ -26,7 +32,9 @@ BOOL CAudioControlApp::InitInstance()
 // The window lookup alone races when several starts come at once: the instance mutex
 // decides who may become resident. A start that finds it owned waits (bounded) for the
 // owner's window, or for the owner to end, and takes the mutex over in that case.
-// FALSE with *phWndResident set: signal that window; FALSE with none: just end.
+// FALSE with *phWndResident set: signal that window. FALSE with none: the mutex could not
+// be created, or its owner showed no window in time (an "-install" run waiting on a
+// message box); the mutex cannot decide then.
 BOOL CAudioControlApp::AcquireInstanceMutex(HWND* phWndResident)
 {
     m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
@@ -47,12 +55,15 @@ BOOL CAudioControlApp::AcquireInstanceMutex(HWND* phWndResident)
 }
 
 // Asks the resident instance to hide its panel and show the already-running notice;
-// the send returns only when the user has dismissed the notice.
+// the send returns only when the user has dismissed the notice (so no time limit), or
+// at once when the resident instance is hung.
 BOOL CAudioControlApp::SignalResidentInstance(HWND hWndResident) const
 {
     ::SetForegroundWindow(hWndResident);
     ::SetFocus(hWndResident);
-    ::SendMessageA(hWndResident, WM_INSTANCENOTIFY, 0, 1);
+    DWORD_PTR dwResult = 0;
+    ::SendMessageTimeoutA(hWndResident, WM_INSTANCENOTIFY, 0, 1, SMTO_ABORTIFHUNG, INFINITE,
+                          &dwResult);
     return FALSE;
 }
 
@@ -78,7 +89,9 @@ void CAudioControlApp::RunInstaller() const
     if (!AfxOleInit())
         return;
     char szModule[MAX_PATH];
-    if (::GetModuleFileNameA(nullptr, szModule, MAX_PATH) == 0)
+    // A full buffer holds a cut path (unterminated on older systems): it names another file.
+    DWORD cchModule = ::GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    if (cchModule == 0 || cchModule >= MAX_PATH)
         return;
     std::string description = AfxLoadString(IDS_PRODUCT);
     CreateStartupShortcuts(szModule, description.c_str());

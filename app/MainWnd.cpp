@@ -10,6 +10,8 @@ int CMainWnd::m_bNoticeShowing = 0;
 BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_WM_ENDSESSION()
     ON_WM_ACTIVATEAPP()
     ON_MESSAGE(WM_INSTANCENOTIFY, OnInstanceNotify)
 END_MESSAGE_MAP()
@@ -60,6 +62,24 @@ void CMainWnd::OnDestroy()
         m_pPanel = nullptr;
     }
     Default();
+}
+
+// The default would destroy the window, and with it the panel, while a modal loop of the
+// panel (About box, menu, message box) or the notice may still run on the stack. The quit
+// message instead ends those loops first, then the normal exit destroys everything.
+void CMainWnd::OnClose()
+{
+    if (m_pPanel != nullptr)
+        m_pPanel->ExitProgram();
+    else
+        ::PostQuitMessage(0);
+}
+
+// A session end told only to the identity window still reaches the panel's presets.
+void CMainWnd::OnEndSession(BOOL bEnding, UINT nOptions)
+{
+    if (m_pPanel != nullptr && m_pPanel->m_hWnd != nullptr)
+        m_pPanel->SendMessage(WM_ENDSESSION, static_cast<WPARAM>(bEnding), static_cast<LPARAM>(nOptions));
 }
 
 void CMainWnd::OnActivateApp(BOOL bActive, DWORD)

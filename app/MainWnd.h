@@ -21,6 +21,10 @@ protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     // Called when the window goes: destroys the panel first.
     void OnDestroy();
+    // Called when another program asks the program to close: ends it as "E&xit" does.
+    void OnClose();
+    // Called when the session ends: passes it on to the panel.
+    void OnEndSession(BOOL bEnding, UINT nOptions);
     // Called when the program is activated or deactivated: hides the panel on deactivation.
     void OnActivateApp(BOOL bActive, DWORD dwThreadID);
     // Called by a second start: shows or hides the panel, then maybe the notice.

@@ -1,6 +1,7 @@
 #include "app/TaskBarButton.h"
 #include "app/PrivateMessages.h"
 #include "framework/App.h"
+#include "framework/Wnd.h"
 #include <shellapi.h>
 
 namespace
@@ -11,6 +12,7 @@ const char kReceiverTitle[] = "TaskBarButton Message Receiver";
 CNullTaskBarButtonNotify g_nullNotify;
 
 // The shell broadcasts this message when it (re)starts; icons must then be added again.
+// 0 when it could not be registered: no message then means a shell restart.
 UINT TaskbarCreatedMessage()
 {
     static const UINT s_uMessage = ::RegisterWindowMessageA("TaskbarCreated");
@@ -167,7 +169,21 @@ LRESULT CALLBACK CTaskBarButton::ReceiverWndProc(HWND hWnd, UINT message, WPARAM
         if (it != s_liveIcons.end())
             it->second->OnTrayNotify(static_cast<UINT>(lParam));
     }
-    else if (message == TaskbarCreatedMessage())
+    else if (message == WM_CLOSE)
+    {
+        // The icons need their receiver while they live. A close request from another
+        // program (taskkill) means the program that shows them: its main window decides.
+        CWinApp* pApp = AfxGetApp();
+        if (pApp != nullptr && pApp->m_pMainWnd != nullptr)
+            ::PostMessageA(pApp->m_pMainWnd->m_hWnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    else if (message == WM_NCDESTROY && hWnd == m_hReceiverWnd)
+    {
+        // Destroyed by someone else: the next icon must get a new receiver.
+        m_hReceiverWnd = nullptr;
+    }
+    else if (message != 0 && message == TaskbarCreatedMessage())
     {
         ReAddAllIcons();
     }

@@ -228,7 +228,8 @@ MMRESULT WINAPI mixerGetDevCapsA(UINT_PTR uMxId, LPMIXERCAPSA pmxcaps, UINT cbmx
     caps.wPid = 0xFFFF;
     caps.vDriverVersion = 0x0100;
     std::memcpy(caps.szPname, pDevice->szPname, sizeof(caps.szPname));
-    caps.cDestinations = pDevice->cDestinations;
+    caps.cDestinations = (lock.State()->layout.fdwMissing & CHIPSIM_FAULT_MANY_DESTINATIONS) != 0
+        ? 0xFFFFFFFF : pDevice->cDestinations;
     std::memcpy(pmxcaps, &caps, cbmxcaps < sizeof(caps) ? cbmxcaps : sizeof(caps));
     return MMSYSERR_NOERROR;
 }
@@ -311,6 +312,8 @@ MMRESULT WINAPI mixerGetLineInfoA(HMIXEROBJ hmxobj, LPMIXERLINEA pmxl, DWORD fdw
     if (pLine == nullptr)
         return MIXERR_INVALLINE;
     FillLine(*pDevice, *pLine, pmxl);
+    if (pLine->dwSource == CHIP_NO_SOURCE && (lock.State()->layout.fdwMissing & CHIPSIM_FAULT_MANY_SOURCES) != 0)
+        pmxl->cConnections = 0xFFFFFFFF;
     return MMSYSERR_NOERROR;
 }
 

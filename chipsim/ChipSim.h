@@ -45,6 +45,10 @@ inline const char* ChipSimLayoutName(DWORD nLayout)
 #define CHIPSIM_MISSING_MUTE    0x02
 #define CHIPSIM_MISSING_CENTER  0x04
 #define CHIPSIM_MISSING_SPACE   0x08
+// Driver faults, in the same flags: every device reports 0xFFFFFFFF destinations, or every
+// destination 0xFFFFFFFF sources; queries past the real lines fail as usual.
+#define CHIPSIM_FAULT_MANY_DESTINATIONS 0x100
+#define CHIPSIM_FAULT_MANY_SOURCES      0x200
 
 // Driver behaviours (ChipSimSetOptions).
 // After each write to a level control (Center or Space), the driver also announces a
@@ -60,7 +64,7 @@ typedef struct CHIPSIM_LAYOUT
     DWORD nLayout;      // CHIPSIM_LAYOUT_ID
     DWORD cSteps;       // Metrics.cSteps of the level controls
     DWORD dwMaximum;    // Bounds.dwMaximum of the level controls (the minimum is 0)
-    DWORD fdwMissing;   // CHIPSIM_MISSING_...
+    DWORD fdwMissing;   // CHIPSIM_MISSING_... and CHIPSIM_FAULT_...
 } CHIPSIM_LAYOUT;
 
 // The driver records of the chip live below this HKEY_LOCAL_MACHINE key, one subkey per

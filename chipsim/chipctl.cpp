@@ -29,7 +29,7 @@ const char c_szUsage[] =
     "                              write a control through the mixer functions; every window\n"
     "                              that opened the device gets MM_MIXM_CONTROL_CHANGE\n"
     "  layout <name> [steps=N] [max=N] [no-volume] [no-mute] [no-center] [no-space]\n"
-    "         [notify-volume]\n"
+    "         [notify-volume] [many-destinations] [many-sources]\n"
     "                              rebuild the chip (values to defaults, handles invalid) and\n"
     "                              write its driver records under HKEY_LOCAL_MACHINE;\n"
     "                              notify-volume: a level write also announces the 3D line's\n"
@@ -89,7 +89,9 @@ struct CTool
     BOOL bMixer;
 };
 
-// The source line named "SRS" or "QSound" on an open device; FALSE if there is none.
+// The source line named "SRS" or "QSound" on an open device; FALSE if there is none. The
+// simulated lines have no gaps, so the first failing query ends a scan (the simulated
+// driver may report far more lines than it has).
 BOOL Find3DLine(const CMixerDriver& mixer, HMIXEROBJ hObject, UINT nDevice, DWORD* pdwLineID)
 {
     MIXERCAPSA caps = {};
@@ -101,15 +103,16 @@ BOOL Find3DLine(const CMixerDriver& mixer, HMIXEROBJ hObject, UINT nDevice, DWOR
         line.cbStruct = sizeof(line);
         line.dwDestination = nDest;
         if (mixer.m_pfnGetLineInfo(hObject, &line, MIXER_GETLINEINFOF_DESTINATION) != MMSYSERR_NOERROR)
-            continue;
+            break;
         const DWORD cSources = line.cConnections;
         for (DWORD nSource = 0; nSource < cSources; ++nSource)
         {
             line.cbStruct = sizeof(line);
             line.dwDestination = nDest;
             line.dwSource = nSource;
-            if (mixer.m_pfnGetLineInfo(hObject, &line, MIXER_GETLINEINFOF_SOURCE) == MMSYSERR_NOERROR
-                && (std::strcmp(line.szShortName, "SRS") == 0 || std::strcmp(line.szShortName, "QSound") == 0))
+            if (mixer.m_pfnGetLineInfo(hObject, &line, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+                break;
+            if (std::strcmp(line.szShortName, "SRS") == 0 || std::strcmp(line.szShortName, "QSound") == 0)
             {
                 *pdwLineID = line.dwLineID;
                 return TRUE;
@@ -251,6 +254,10 @@ int ChooseLayout(CTool& tool, const std::vector<std::string>& args)
             layout.fdwMissing |= CHIPSIM_MISSING_SPACE;
         else if (strOption == "notify-volume")
             fdwOptions |= CHIPSIM_NOTIFY_VOLUME;
+        else if (strOption == "many-destinations")
+            layout.fdwMissing |= CHIPSIM_FAULT_MANY_DESTINATIONS;
+        else if (strOption == "many-sources")
+            layout.fdwMissing |= CHIPSIM_FAULT_MANY_SOURCES;
         else
             return Usage("unknown layout option");
     }

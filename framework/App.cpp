@@ -8,10 +8,14 @@ namespace
 CWinApp* g_pApp = nullptr;
 BOOL g_bOleInitialized = FALSE;
 
+// The executable's file name without extension; empty when the path does not fit
+// (a full buffer holds a cut path, unterminated on older systems).
 std::string ModuleTitle()
 {
     char szPath[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    DWORD cchPath = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    if (cchPath == 0 || cchPath >= MAX_PATH)
+        return std::string();
     const char* pszName = szPath;
     for (const char* p = szPath; *p != '\0'; p = ::CharNextA(p))
     {
@@ -165,5 +169,6 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType)
     CWinApp* pApp = AfxGetApp();
     std::string title = pApp != nullptr && !pApp->m_strAppName.empty() ? pApp->m_strAppName
                                                                         : ModuleTitle();
-    return ::MessageBoxA(::GetActiveWindow(), lpszText, title.c_str(), nType);
+    // Without a title the system's own caption stands.
+    return ::MessageBoxA(::GetActiveWindow(), lpszText, title.empty() ? nullptr : title.c_str(), nType);
 }

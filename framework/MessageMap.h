@@ -77,10 +77,10 @@ LRESULT Thunk_b(CWnd* p, WPARAM, LPARAM) { return (static_cast<T*>(p)->*pfn)(); 
 template <class T, void (T::*pfn)(HWND)>
 LRESULT Thunk_Hwnd(CWnd* p, WPARAM w, LPARAM)
 { (static_cast<T*>(p)->*pfn)(reinterpret_cast<HWND>(w)); return 0; }
-// void OnEndSession(BOOL bEnding)
-template <class T, void (T::*pfn)(BOOL)>
-LRESULT Thunk_EndSession(CWnd* p, WPARAM w, LPARAM)
-{ (static_cast<T*>(p)->*pfn)(static_cast<BOOL>(w)); return 0; }
+// void OnEndSession(BOOL bEnding, UINT nOptions)     nOptions: ENDSESSION_... flags
+template <class T, void (T::*pfn)(BOOL, UINT)>
+LRESULT Thunk_EndSession(CWnd* p, WPARAM w, LPARAM l)
+{ (static_cast<T*>(p)->*pfn)(static_cast<BOOL>(w), static_cast<UINT>(l)); return 0; }
 }
 
 #define DECLARE_MESSAGE_MAP() \
@@ -109,6 +109,7 @@ protected: \
 #define ON_MESSAGE(msg, fn) { (UINT)(msg), 0, &afx::Thunk_l_wl<ThisClass, &ThisClass::fn> },
 #define ON_WM_CREATE() { WM_CREATE, 0, &afx::Thunk_Create<ThisClass, &ThisClass::OnCreate> },
 #define ON_WM_DESTROY() { WM_DESTROY, 0, &afx::Thunk_v<ThisClass, &ThisClass::OnDestroy> },
+#define ON_WM_CLOSE() { WM_CLOSE, 0, &afx::Thunk_v<ThisClass, &ThisClass::OnClose> },
 #define ON_WM_PAINT() { WM_PAINT, 0, &afx::Thunk_v<ThisClass, &ThisClass::OnPaint> },
 #define ON_WM_ACTIVATEAPP() \
     { WM_ACTIVATEAPP, 0, &afx::Thunk_ActivateApp<ThisClass, &ThisClass::OnActivateApp> },

@@ -26,11 +26,19 @@ struct CMixer3D
     int m_nVolumeEcho = 0;
 };
 
+// The last trackbar position of a control with cSteps steps: cSteps - 1 as a signed
+// 32-bit number. The subtraction is unsigned, so cSteps 0x80000000 gives 0x7FFFFFFF
+// instead of overflowing; counts above that come out negative (no positions).
+inline int MixerLastPosition(DWORD cSteps)
+{
+    return static_cast<int>(cSteps - 1);
+}
+
 // Mixer units per trackbar position: dwMaximum / (cSteps - 1) in signed 32-bit
 // arithmetic, truncating; 0 when the control has fewer than two steps.
 inline int MixerStepSize(DWORD dwMaximum, DWORD cSteps)
 {
-    const int nLast = static_cast<int>(cSteps) - 1;
+    const int nLast = MixerLastPosition(cSteps);
     return nLast > 0 ? static_cast<int>(dwMaximum) / nLast : 0;
 }
 

@@ -15,6 +15,11 @@ namespace
 const char c_szMixerRecords[] = "System\\CurrentControlSet\\Control\\MediaResources\\mixer";
 const char c_szVendorCode[] = "QVX";
 const DWORD c_cbDeviceID = 1000;
+// A driver's destination and source counts are not trusted beyond these: no sound card
+// has more lines, and a hostile count (0xFFFFFFFF) would keep the scan, and the start,
+// busy for hours.
+const DWORD c_nMaxDestinations = 64;
+const DWORD c_nMaxSources = 64;
 
 // The variant that a line's short name stands for, or 0. A name the driver filled to the
 // last byte without a terminator is still compared safely; an empty table string never
@@ -57,7 +62,7 @@ BOOL FindLineOnDevice(HMIXER hMixer, DWORD cDestinations, const char* pszSrs,
 {
     const CMixerDriver& driver = GetMixerDriver();
     HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(hMixer);
-    for (DWORD nDest = 0; nDest < cDestinations; ++nDest)
+    for (DWORD nDest = 0; nDest < cDestinations && nDest < c_nMaxDestinations; ++nDest)
     {
         MIXERLINEA line = {};
         line.cbStruct = sizeof(line);
@@ -65,7 +70,7 @@ BOOL FindLineOnDevice(HMIXER hMixer, DWORD cDestinations, const char* pszSrs,
         if (driver.m_pfnGetLineInfo(hObject, &line, MIXER_GETLINEINFOF_DESTINATION) != MMSYSERR_NOERROR)
             continue;
         const DWORD cConnections = line.cConnections;
-        for (DWORD nSource = 0; nSource < cConnections; ++nSource)
+        for (DWORD nSource = 0; nSource < cConnections && nSource < c_nMaxSources; ++nSource)
         {
             line.cbStruct = sizeof(line);
             line.dwDestination = nDest;
@@ -120,12 +125,17 @@ BOOL FindMixer3D(UINT* pnDevice, int* pnVariant, DWORD* pnMuteID, DWORD* pnVolum
 
 BOOL IsMixerDevNode(const DEV_BROADCAST_HDR* pHeader)
 {
-    if (pHeader->dbch_devicetype != DBT_DEVTYP_DEVNODE)
+    // The record is only as long as its sender says (another process's record arrives
+    // copied, dbch_size bytes): a field beyond that is not there to be read.
+    if (pHeader->dbch_size < sizeof(DEV_BROADCAST_HDR) ||
+        pHeader->dbch_devicetype != DBT_DEVTYP_DEVNODE ||
+        pHeader->dbch_size < sizeof(DEV_BROADCAST_DEVNODE))
         return FALSE;
     const DWORD dwDevNode = reinterpret_cast<const DEV_BROADCAST_DEVNODE*>(pHeader)->dbcd_devnode;
 
     CRegistryKey records(HKEY_LOCAL_MACHINE, c_szMixerRecords);
-    if (!records.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+    // Read access only: a standard user may not open the machine's keys for writing.
+    if (!records.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
         return TRUE;
     std::vector<std::string> names;
     if (!records.EnumSubKeys(names))
@@ -133,7 +143,7 @@ BOOL IsMixerDevNode(const DEV_BROADCAST_HDR* pHeader)
     for (const std::string& strName : names)
     {
         CRegistryKey record(records.GetHandle(), strName.c_str());
-        if (!record.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+        if (!record.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
             return TRUE;
         DWORD dwRecordNode = 0;
         DWORD cbRecordNode = sizeof(dwRecordNode);

@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CPanelDlg, CDialog)
     ON_WM_PALETTECHANGED()
     ON_WM_QUERYNEWPALETTE()
     ON_WM_ENDSESSION()
+    ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
 UINT TrayIconForState(int nVariant, LONG bMuted)
@@ -42,7 +43,7 @@ CPanelDlg::CPanelDlg(CWnd* pParent)
     : CDialog(IDD, pParent),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE), m_pTrayNotify(nullptr),
-      m_pTrayIcon(nullptr), m_nMenuPreset(0)
+      m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
 {
 }
 
@@ -100,22 +101,24 @@ BOOL CPanelDlg::OnInitDialog()
 }
 
 // The machine's one-shot start-up flag: an unnamed REG_DWORD, consumed by every start.
-// A value of 1 silences the message about a missing mixer.
+// A value of 1 silences the message about a missing mixer. The flag counts only when this
+// start could delete it: a user who may read the machine's keys but not change them (a
+// standard user) would otherwise be silenced on every start, not on one.
 BOOL CPanelDlg::ReadQuietFlag() const
 {
+    const std::string path = AfxLoadString(IDS_REG_ROOT);
+    const std::string name = AfxLoadString(IDS_REG_QUIET);
+    CRegistryKey key(HKEY_LOCAL_MACHINE, path.c_str());
+    if (!key.Open(FALSE, KEY_QUERY_VALUE, nullptr, nullptr, FALSE))
+        return FALSE;
+    CRegistryDwordValue value(&key, name.c_str());
     DWORD dwQuiet = 0;
-    CRegistryKey key(HKEY_LOCAL_MACHINE, AfxLoadString(IDS_REG_ROOT).c_str());
-    if (key.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
-    {
-        CRegistryDwordValue value(&key, AfxLoadString(IDS_REG_QUIET).c_str());
-        DWORD dwRead = 0;
-        if (value.Exists() && value.Read(&dwRead))
-        {
-            dwQuiet = dwRead;
-            value.DeleteValue();
-        }
-    }
-    return dwQuiet == 1;
+    if (!value.Exists() || !value.Read(&dwQuiet))
+        return FALSE;
+    CRegistryKey writableKey(HKEY_LOCAL_MACHINE, path.c_str());
+    if (!writableKey.Open(FALSE, KEY_SET_VALUE, nullptr, nullptr, FALSE))
+        return FALSE;
+    return CRegistryDwordValue(&writableKey, name.c_str()).DeleteValue() && dwQuiet == 1;
 }
 
 void CPanelDlg::CreateTrayIcon()
@@ -217,13 +220,19 @@ BOOL CPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         ShowPanel(TRUE);
         break;
     case ID_APP_EXIT:
-        ::PostQuitMessage(0);
-        ShowPanel(FALSE);
+        ExitProgram();
         return FALSE;
     default:
         break;
     }
     return CDialog::OnCommand(wParam, lParam);
+}
+
+void CPanelDlg::ExitProgram()
+{
+    ::EndMenu();
+    ::PostQuitMessage(0);
+    ShowPanel(FALSE);
 }
 
 void CPanelDlg::OnOK()
@@ -235,6 +244,8 @@ void CPanelDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX)
         ShowAbout();
+    else if ((nID & 0xFFF0) == SC_CLOSE)
+        ShowPanel(FALSE);   // Alt+F4 closes the popup, as Escape does; WM_CLOSE ends the program
     else
         Default();
 }
@@ -364,16 +375,30 @@ void CPanelDlg::OnPaletteChanged(HWND hFocusWnd)
         QueryLogoPalette();
 }
 
-// A session that ends never sees the normal exit: keep what the user set.
-void CPanelDlg::OnEndSession(BOOL bEnding)
+// Another program asks the program to close (taskkill, an uninstaller): end it as "E&xit"
+// does, never by destroying windows under a running modal loop.
+void CPanelDlg::OnClose()
 {
-    if (bEnding)
+    ExitProgram();
+}
+
+// A session that ends may never see the normal exit: keep what the user set now. The
+// Restart Manager (ENDSESSION_CLOSEAPP) then expects the program to end by itself.
+void CPanelDlg::OnEndSession(BOOL bEnding, UINT nOptions)
+{
+    if (!bEnding)
+        return;
+    if (!m_bPresetsSaved)
         SavePresets();
+    m_bPresetsSaved = TRUE;
+    if ((nOptions & ENDSESSION_CLOSEAPP) != 0)
+        ExitProgram();
 }
 
 void CPanelDlg::OnDestroy()
 {
-    SavePresets();
+    if (!m_bPresetsSaved)
+        SavePresets();
     CloseMixer();
     Default();
     m_presets.clear();

@@ -31,6 +31,9 @@ public:
     int GetVariant() const { return m_mixer.m_nVariant; }
     // Notes Escape on the panel itself before the dialog manager turns it into IDCANCEL.
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Ends the program as "E&xit" does: closes an open menu and posts the quit message,
+    // which ends every modal loop on its way out; the panel is destroyed only afterwards.
+    void ExitProgram();
 
     // Mixer binding
     BOOL OpenMixer();
@@ -70,7 +73,8 @@ protected:
     LRESULT OnGetToolTip(WPARAM wParam, LPARAM lParam);
     void OnPaletteChanged(HWND hFocusWnd);
     BOOL OnQueryNewPalette();
-    void OnEndSession(BOOL bEnding);
+    void OnEndSession(BOOL bEnding, UINT nOptions);
+    void OnClose();
 
 private:
     BOOL ReadQuietFlag() const;
@@ -107,6 +111,7 @@ private:
     CTaskBarButton* m_pTrayIcon;
     int m_nMenuPreset;
     CMixer3D m_mixer;
+    BOOL m_bPresetsSaved;       // the registry holds the presets as they are (session end)
 
     DECLARE_MESSAGE_MAP()
 };

@@ -41,7 +41,7 @@ BOOL CPanelDlg::BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep)
     int nLast = 0;
     if (GetMixerControlRange(hMixer, nControlID, &dwMinimum, &dwMaximum, &cSteps))
     {
-        nLast = static_cast<int>(cSteps) - 1;
+        nLast = MixerLastPosition(cSteps);
         slider.SendMessage(TBM_SETLINESIZE, 0, 1);
         slider.SendMessage(TBM_SETPAGESIZE, 0, 3);
         slider.SendMessage(TBM_SETRANGEMIN, FALSE, 0);

@@ -672,8 +672,10 @@ void MeasureResident(DWORD dwIdleMs, int nClicks)
     HWND hPanel = FindPanel(program.Id());
     HWND hFloor = FindProcessWindow(floor.Id(), kFloorClass);
     ::PostMessageA(hFloor, WM_FLOOR_TRAY, 1, WM_LBUTTONUP);
+    PollUntil([&] { return ::IsWindowVisible(hFloor) != FALSE; }, 5000);
+    ::Sleep(200);
     ::PostMessageA(hPanel, WM_COMMAND, kCmdSettings, 0);
-    PollUntil([&] { return ::IsWindowVisible(hPanel) != FALSE && ::IsWindowVisible(hFloor) != FALSE; }, 5000);
+    PollUntil([&] { return ::IsWindowVisible(hPanel) != FALSE; }, 5000);
     ::Sleep(1000); // painting is not idling
     MemorySample programShown = programLinux.Memory(), floorShown = floorLinux.Memory();
     IdleFigures idleShown = MeasureIdle(programLinux, floorLinux, dwIdleMs);

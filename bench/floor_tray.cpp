@@ -107,9 +107,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
     wc.lpszClassName = kClassName;
     if (::RegisterClassA(&wc) == 0)
         return 1;
-    // About the panel's size, so that showing it paints as much.
-    HWND hWnd = ::CreateWindowExA(WS_EX_TOPMOST, kClassName, "Floor", WS_POPUP | WS_BORDER, 100, 100, 150, 200,
-                                  nullptr, nullptr, hInstance, nullptr);
+    // A window of the panel's kind and size: a topmost popup with a dialog frame and a
+    // task-bar button, so that showing it costs the platform as much.
+    HWND hWnd = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW, kClassName, "Floor",
+                                  WS_POPUP, 100, 100, 150, 200, nullptr, nullptr, hInstance, nullptr);
     if (hWnd == nullptr)
         return 1;
     if (strstr(lpCmdLine, "-mixer") != nullptr && !OpenMixer(hWnd))

@@ -488,7 +488,7 @@ void PrintRow(const char* pszName, double dProgram, double dFloor, const char* p
               int nDecimals = 1)
 {
     char szRatio[32] = "-";
-    if (dFloor > 0.0)
+    if (dFloor > 0.0 && dProgram >= 0.0)
         std::snprintf(szRatio, sizeof(szRatio), "%.2f", dProgram / dFloor);
     const bool bInfo = std::strcmp(pszTarget, "info") == 0;
     std::printf("%-50s %12.*f %12.*f %8s  %-10s %s\n", pszName, nDecimals, dProgram, nDecimals, dFloor, szRatio,

@@ -504,7 +504,7 @@ void PrintInfo(const char* pszName, double dProgram, double dFloor, int nDecimal
 
 void MeasureStart(int nRuns)
 {
-    std::vector<double> program, floor;
+    std::vector<double> program, floor, comctl;
     for (int i = -1; i < nRuns; ++i) // run -1 warms the caches and is not counted
     {
         CleanRegistry(false);
@@ -518,12 +518,18 @@ void MeasureStart(int nRuns)
         CloseFloor(floorTarget);
         if (i >= 0 && d >= 0.0)
             floor.push_back(d);
+        CTarget comctlTarget;
+        d = StartToResident(comctlTarget, "floor_tray.exe", IsFloorResident, "-comctl");
+        CloseFloor(comctlTarget);
+        if (i >= 0 && d >= 0.0)
+            comctl.push_back(d);
     }
     double dProgram = Median(program), dFloor = Median(floor);
     char szName[64];
     std::snprintf(szName, sizeof(szName), "start to resident, ms (median of %zu/%zu)", program.size(),
                   floor.size());
     PrintRow(szName, dProgram, dFloor, "<= 1.25", dProgram <= 1.25 * dFloor && !program.empty());
+    PrintInfo("  the same against the floor with comctl32, ms", dProgram, Median(comctl));
 }
 
 // A start with an argument must only look for a resident instance, then end: its floor
@@ -664,6 +670,18 @@ void MeasureResident(DWORD dwIdleMs, int nClicks)
         std::printf("resident: the Linux processes were not found in /proc\n");
         return;
     }
+    MemorySample comctlHidden = { 0.0, 0.0, 0.0 };
+    {
+        CTarget comctl;
+        CLinuxProcess comctlLinux;
+        if (StartToResident(comctl, "floor_tray.exe", IsFloorResident, "-comctl") >= 0.0 &&
+            comctl.FindLinuxProcess(comctlLinux))
+        {
+            ::Sleep(2000);
+            comctlHidden = comctlLinux.Memory();
+        }
+        CloseFloor(comctl);
+    }
     ::Sleep(2000); // the start's after-effects settle
     MemorySample programHidden = programLinux.Memory(), floorHidden = floorLinux.Memory();
     IdleFigures idleHidden = MeasureIdle(programLinux, floorLinux, dwIdleMs);
@@ -690,6 +708,8 @@ void MeasureResident(DWORD dwIdleMs, int nClicks)
     PrintRow(bShown ? "private dirty memory, shown, KiB" : "private dirty memory, shown, KiB (NOT SHOWN)",
              programShown.dPrivateDirtyKiB, floorShown.dPrivateDirtyKiB, "<= 1.3",
              bShown && programShown.dPrivateDirtyKiB <= 1.3 * floorShown.dPrivateDirtyKiB, 0);
+    PrintInfo("  hidden, against the floor with comctl32, KiB", programHidden.dPrivateDirtyKiB,
+              comctlHidden.dPrivateDirtyKiB, 0);
     PrintInfo("resident anonymous memory (RssAnon), hidden, KiB", programHidden.dAnonKiB, floorHidden.dAnonKiB, 0);
     PrintInfo("peak resident memory (VmHWM), KiB", programEnd.dPeakKiB, floorEnd.dPeakKiB, 0);
     PrintIdle("hidden", dwIdleMs, idleHidden);

@@ -2,9 +2,12 @@
 // one tray icon, a message loop. Its icon's left click shows the window, as a tray
 // program shows its panel. Started with "-mixer" it also opens the mixer driver named by
 // AURELON_MIXER_DRIVER with the window as callback and reads the changed control on each
-// notification: the floor of following changes made elsewhere. A marker posted to the
-// window tells another process that everything posted before it has been handled.
+// notification: the floor of following changes made elsewhere. Started with "-comctl" it
+// first registers the common controls, as a program with trackbars must: what that costs
+// the platform is a floor of its own. A marker posted to the window tells another process
+// that everything posted before it has been handled.
 #include <windows.h>
+#include <commctrl.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <string.h>
@@ -100,6 +103,11 @@ LRESULT CALLBACK FloorWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
 {
+    if (strstr(lpCmdLine, "-comctl") != nullptr)
+    {
+        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES };
+        ::InitCommonControlsEx(&icc);
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FloorWndProc;
     wc.hInstance = hInstance;

@@ -69,6 +69,7 @@ BOOL CAudioControlApp::SignalResidentInstance(HWND hWndResident) const
 
 BOOL CAudioControlApp::BecomeResident()
 {
+    Enable3dControls();
     m_nCmdShow = SW_HIDE;
     CMainWnd* pMainWnd = new CMainWnd;
     if (pMainWnd->CreateMainWindow())

@@ -121,24 +121,24 @@ std::string MakeProfileShortcutPath(const std::string& strProfileDir,
     return strProfileDir + "\\" + strLocalFile + strTail;
 }
 
-BOOL ConvertLinkPath(const std::string& strPath, std::wstring& strWide)
+BOOL ConvertLinkPath(const std::string& strPath, WCHAR (&szWide)[MAX_PATH])
 {
     if (strPath.size() >= MAX_PATH)
         return FALSE;
-    WCHAR szWide[MAX_PATH];
-    int cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strPath.c_str(), -1, szWide,
+    WCHAR szConverted[MAX_PATH];
+    int cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strPath.c_str(), -1, szConverted,
                                   MAX_PATH);
     // A cut or partly converted name would save the shortcut somewhere else.
     if (cch == 0)
         return FALSE;
-    strWide = szWide;
+    lstrcpynW(szWide, szConverted, MAX_PATH);
     return TRUE;
 }
 
 HRESULT CreateShellLink(LPCSTR lpszTarget, LPCSTR lpszLinkPath, LPCSTR lpszDescription)
 {
-    std::wstring strWidePath;
-    if (!ConvertLinkPath(lpszLinkPath, strWidePath))
+    WCHAR szWidePath[MAX_PATH];
+    if (!ConvertLinkPath(lpszLinkPath, szWidePath))
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 
     IShellLinkA* pLink = NULL;
@@ -158,7 +158,7 @@ HRESULT CreateShellLink(LPCSTR lpszTarget, LPCSTR lpszLinkPath, LPCSTR lpszDescr
         AfxMessageBox("SetPath failed!", MB_OK | MB_ICONEXCLAMATION);
     if (FAILED(pLink->SetDescription(lpszDescription)))
         AfxMessageBox("SetDescription failed!", MB_OK | MB_ICONEXCLAMATION);
-    hr = pFile->Save(strWidePath.c_str(), TRUE);
+    hr = pFile->Save(szWidePath, TRUE);
     pFile->Release();
     pLink->Release();
     return hr;

@@ -28,7 +28,8 @@ std::string MakeDefaultProfileFolder(const std::string& strDefaultDir,
 std::string MakeProfileShortcutPath(const std::string& strProfileDir,
                                     const std::string& strLocalFile, const std::string& strTail);
 // Converts a link path from the ANSI code page to UTF-16. FALSE when it does not fit in
-// MAX_PATH characters or holds bytes that the code page does not define.
-BOOL ConvertLinkPath(const std::string& strPath, std::wstring& strWide);
+// MAX_PATH characters or holds bytes that the code page does not define, and then leaves
+// szWide as it was.
+BOOL ConvertLinkPath(const std::string& strPath, WCHAR (&szWide)[MAX_PATH]);
 
 #endif

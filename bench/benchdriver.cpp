@@ -1,16 +1,17 @@
 // Measures Aurelon3D.exe against floor programs that do the least the platform allows,
 // in the same run, and prints one row per figure: program, floor, ratio, target.
 // It drives the program from outside, as another process would: window messages,
-// the simulated chip's mixer functions, the registry.
+// the simulated chip's mixer functions, the registry. CPU time, context switches and
+// memory come from /proc of the Linux process under each Wine process.
 //
-//   benchdriver [runs]      (the programs and chipsim.dll sit next to this executable)
+//   benchdriver [runs [idle seconds]]   (the programs and chipsim.dll sit next to it)
 #include <windows.h>
 #include <commctrl.h>
 #include <mmsystem.h>
-#include <psapi.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ const int kIdCenterTrackbar = 1001;
 const int kIdEnabled = 1019;
 const int kIdPresetButtons[] = { 1018, 1017, 1016 };
 const UINT kCmdExit = 32773;
+const UINT WM_TASKBARBUTTON = 0x524;
+const UINT kFirstIconID = 1;
 const UINT kCmdSettings = 32774;
 const DWORD kCenterID = 39;
 const DWORD kSpaceID = 38;
@@ -32,8 +35,10 @@ const int kStep = 65535 / 15;
 const char kPresetRoot[] = "Software\\Aurelon\\Morvane\\Preset";
 
 const char kFloorClass[] = "AurelonBenchFloorTray";
-const UINT WM_FLOOR_COUNT = WM_APP + 1;
-const UINT WM_FLOOR_GETCOUNT = WM_APP + 2;
+const UINT WM_FLOOR_TRAY = WM_APP;
+const UINT WM_FLOOR_MARKER = WM_APP + 1;
+const UINT WM_FLOOR_GETMARKER = WM_APP + 2;
+const UINT WM_FLOOR_GETVALUE = WM_APP + 3;
 
 std::string g_binDir;
 
@@ -58,17 +63,140 @@ double Median(std::vector<double> values)
     return n % 2 != 0 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-bool PollUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs)
+// dwPauseMs between looks: a look that messages the measured process costs it time.
+bool PollUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs, DWORD dwPauseMs = 0)
 {
     double dEnd = NowMs() + dwTimeoutMs;
     while (!cond())
     {
         if (NowMs() > dEnd)
             return false;
-        ::Sleep(0);
+        ::Sleep(dwPauseMs);
     }
     return true;
 }
+
+// ---- the Linux side of a Wine process -----------------------------------------------
+// Every Wine process is a Linux process. Wine's GetProcessTimes on another process's
+// handle returns the caller's own times, and its peak memory is the current figure, so
+// these figures are read from /proc, which Wine's Z: drive shows.
+
+std::string ReadProcFile(const std::string& path)
+{
+    std::string text;
+    HANDLE hFile = ::CreateFileA(("Z:\\proc\\" + path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD cbRead = 0;
+    while (::ReadFile(hFile, buffer, sizeof(buffer), &cbRead, nullptr) && cbRead != 0)
+        text.append(buffer, cbRead);
+    ::CloseHandle(hFile);
+    return text;
+}
+
+// The number after "Name:" in a /proc status-style text (0 when missing).
+unsigned long long ProcField(const std::string& text, const char* pszName)
+{
+    size_t nPos = text.find(std::string("\n") + pszName + ":");
+    return nPos == std::string::npos ? 0 : std::strtoull(text.c_str() + nPos + std::strlen(pszName) + 2, nullptr, 10);
+}
+
+// The numeric entries of a /proc folder.
+std::vector<std::string> ProcEntries(const std::string& path)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = ::FindFirstFileA(("Z:\\proc\\" + path + "*").c_str(), &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (fd.cFileName[0] >= '1' && fd.cFileName[0] <= '9')
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileA(hFind, &fd));
+    ::FindClose(hFind);
+    return names;
+}
+
+// Field n (counted from 1, as in proc(5)) of /proc/PID/stat; the name in field 2 may
+// hold blanks, so counting starts after its closing parenthesis.
+unsigned long long StatField(const std::string& pid, int nField)
+{
+    std::string stat = ReadProcFile(pid + "\\stat");
+    size_t nPos = stat.rfind(')');
+    if (nPos == std::string::npos)
+        return 0;
+    const char* p = stat.c_str() + nPos + 1;
+    for (int n = 3; n < nField && *p != '\0'; ++n)
+        p += std::strspn(p, " ") + std::strcspn(p + std::strspn(p, " "), " ");
+    return std::strtoull(p, nullptr, 10);
+}
+
+struct CpuSample
+{
+    double dTicks;      // utime + stime of all threads, in clock ticks
+    double dSwitches;   // voluntary and involuntary context switches of all threads
+};
+
+struct MemorySample
+{
+    double dPeakKiB;          // VmHWM: the most resident memory ever
+    double dPrivateDirtyKiB;  // pages only this process has written
+    double dAnonKiB;          // RssAnon: resident anonymous memory
+};
+
+class CLinuxProcess
+{
+public:
+    // Finds the newest Linux process of this image: Wine gives it the image's file name
+    // as its name and the image's Windows path as its first argument (other Wine
+    // sessions on the machine run the same programs from other folders).
+    BOOL Find(const std::string& imagePath)
+    {
+        const std::string name = imagePath.substr(imagePath.find_last_of('\\') + 1);
+        const std::string comm = name.substr(0, 15) + "\n";  // the kernel keeps 15 characters
+        unsigned long long nNewest = 0;
+        for (const std::string& pid : ProcEntries(""))
+        {
+            if (ReadProcFile(pid + "\\comm") != comm ||
+                lstrcmpiA(ReadProcFile(pid + "\\cmdline").c_str(), imagePath.c_str()) != 0)
+                continue;
+            unsigned long long nStart = StatField(pid, 22);
+            if (m_pid.empty() || nStart > nNewest)
+            {
+                m_pid = pid;
+                nNewest = nStart;
+            }
+        }
+        return !m_pid.empty();
+    }
+    CpuSample Cpu() const
+    {
+        CpuSample sample = { 0.0, 0.0 };
+        sample.dTicks = static_cast<double>(StatField(m_pid, 14) + StatField(m_pid, 15)); // utime, stime
+        for (const std::string& tid : ProcEntries(m_pid + "\\task\\"))
+        {
+            std::string status = ReadProcFile(m_pid + "\\task\\" + tid + "\\status");
+            sample.dSwitches += static_cast<double>(ProcField(status, "voluntary_ctxt_switches") +
+                                                    ProcField(status, "nonvoluntary_ctxt_switches"));
+        }
+        return sample;
+    }
+    MemorySample Memory() const
+    {
+        std::string status = ReadProcFile(m_pid + "\\status");
+        std::string rollup = ReadProcFile(m_pid + "\\smaps_rollup");
+        MemorySample sample = { static_cast<double>(ProcField(status, "VmHWM")),
+                                static_cast<double>(ProcField(rollup, "Private_Dirty")),
+                                static_cast<double>(ProcField(status, "RssAnon")) };
+        return sample;
+    }
+
+private:
+    std::string m_pid;
+};
 
 // ---- processes and windows ----------------------------------------------------------
 
@@ -79,6 +207,7 @@ public:
 
     BOOL Start(const char* pszExe, const char* pszArgs)
     {
+        m_exe = pszExe;
         std::string commandLine = "\"" + g_binDir + pszExe + "\"";
         if (*pszArgs != '\0')
             commandLine += std::string(" ") + pszArgs;
@@ -124,9 +253,14 @@ public:
     }
     HANDLE Handle() const { return m_pi.hProcess; }
     DWORD Id() const { return m_pi.dwProcessId; }
+    BOOL FindLinuxProcess(CLinuxProcess& process) const
+    {
+        return process.Find(g_binDir + m_exe);
+    }
 
 private:
     PROCESS_INFORMATION m_pi = {};
+    std::string m_exe;
 };
 
 struct WindowQuery
@@ -182,10 +316,11 @@ bool IsFloorResident(DWORD dwProcessId)
 
 // Milliseconds from CreateProcess until the process has first gone idle (its message loop
 // waits on an empty queue, so everything its start-up sends is done) and its windows exist.
-double StartToResident(CTarget& target, const char* pszExe, bool (*pfnResident)(DWORD))
+double StartToResident(CTarget& target, const char* pszExe, bool (*pfnResident)(DWORD),
+                       const char* pszArgs = "")
 {
     double dStart = NowMs();
-    if (!target.Start(pszExe, ""))
+    if (!target.Start(pszExe, pszArgs))
         return -1.0;
     ::WaitForInputIdle(target.Handle(), 15000);
     if (!PollUntil([&] { return pfnResident(target.Id()); }, 15000))
@@ -312,34 +447,64 @@ private:
     MMRESULT(WINAPI* m_pfnClose)(HMIXER) = nullptr;
 };
 
-// Everything posted to the panel's thread so far has been handled: a marker page size
-// posted behind it reaches the Center trackbar (sent messages would overtake).
+// Markers: a message posted behind everything else sent so far; once its effect shows,
+// the process has handled all that came before it (sent messages would overtake).
+// The program's marker is a page size of the Center trackbar, a window of its one thread.
+void PostProgramMarker(HWND hPanel, LPARAM nMarker)
+{
+    ::PostMessageA(::GetDlgItem(hPanel, kIdCenterTrackbar), TBM_SETPAGESIZE, 0, nMarker);
+}
+
+bool ProgramMarkerSeen(HWND hPanel, LPARAM nMarker)
+{
+    return ::SendMessageA(::GetDlgItem(hPanel, kIdCenterTrackbar), TBM_GETPAGESIZE, 0, 0) == nMarker;
+}
+
 void SyncPanel(HWND hPanel)
 {
     HWND hSlider = ::GetDlgItem(hPanel, kIdCenterTrackbar);
     LRESULT nPageSize = ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0);
     const LPARAM nMarker = 9999;
-    ::PostMessageA(hSlider, TBM_SETPAGESIZE, 0, nMarker);
-    PollUntil([&] { return ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0) == nMarker; }, 5000);
+    PostProgramMarker(hPanel, nMarker);
+    PollUntil([&] { return ProgramMarkerSeen(hPanel, nMarker); }, 5000);
     ::SendMessageA(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
+}
+
+void PostFloorMarker(HWND hFloor, WPARAM nMarker)
+{
+    ::PostMessageA(hFloor, WM_FLOOR_MARKER, nMarker, 0);
+}
+
+bool FloorMarkerSeen(HWND hFloor, WPARAM nMarker)
+{
+    return static_cast<WPARAM>(::SendMessageA(hFloor, WM_FLOOR_GETMARKER, 0, 0)) == nMarker;
 }
 
 // ---- output -------------------------------------------------------------------------
 
-void PrintRow(const char* pszName, double dProgram, double dFloor, const char* pszTarget, bool bMet)
+// One row: both figures, their ratio, the target and, unless the row is for information
+// only (pszTarget "info"), whether the target is met.
+void PrintRow(const char* pszName, double dProgram, double dFloor, const char* pszTarget, bool bMet,
+              int nDecimals = 1)
 {
     char szRatio[32] = "-";
-    if (dFloor > 0.0)
+    if (dFloor > 0.0 && dProgram >= 0.0)
         std::snprintf(szRatio, sizeof(szRatio), "%.2f", dProgram / dFloor);
-    std::printf("%-46s %12.3f %12.3f %8s  %-12s %s\n", pszName, dProgram, dFloor, szRatio, pszTarget,
-                bMet ? "met" : "MISSED");
+    const bool bInfo = std::strcmp(pszTarget, "info") == 0;
+    std::printf("%-50s %12.*f %12.*f %8s  %-10s %s\n", pszName, nDecimals, dProgram, nDecimals, dFloor, szRatio,
+                pszTarget, bInfo ? "" : bMet ? "met" : "MISSED");
+}
+
+void PrintInfo(const char* pszName, double dProgram, double dFloor, int nDecimals = 1)
+{
+    PrintRow(pszName, dProgram, dFloor, "info", true, nDecimals);
 }
 
 // ---- the measures -------------------------------------------------------------------
 
 void MeasureStart(int nRuns)
 {
-    std::vector<double> program, floor;
+    std::vector<double> program, floor, comctl;
     for (int i = -1; i < nRuns; ++i) // run -1 warms the caches and is not counted
     {
         CleanRegistry(false);
@@ -353,164 +518,287 @@ void MeasureStart(int nRuns)
         CloseFloor(floorTarget);
         if (i >= 0 && d >= 0.0)
             floor.push_back(d);
+        CTarget comctlTarget;
+        d = StartToResident(comctlTarget, "floor_tray.exe", IsFloorResident, "-comctl");
+        CloseFloor(comctlTarget);
+        if (i >= 0 && d >= 0.0)
+            comctl.push_back(d);
     }
     double dProgram = Median(program), dFloor = Median(floor);
     char szName[64];
     std::snprintf(szName, sizeof(szName), "start to resident, ms (median of %zu/%zu)", program.size(),
                   floor.size());
     PrintRow(szName, dProgram, dFloor, "<= 1.25", dProgram <= 1.25 * dFloor && !program.empty());
+    PrintInfo("  the same against the floor with comctl32, ms", dProgram, Median(comctl));
 }
 
+// A start with an argument must only look for a resident instance, then end: its floor
+// loads user32 and string 500 and calls FindWindowA. The empty program is the second floor.
 void MeasureEnding(int nRuns)
 {
-    std::vector<double> program, floor;
+    std::vector<double> program, floor, empty;
     for (int i = -1; i < nRuns; ++i)
     {
         double d = StartToExit("Aurelon3D.exe", "-x");
         if (i >= 0 && d >= 0.0)
             program.push_back(d);
-        d = StartToExit("floor_empty.exe", "");
+        d = StartToExit("floor_findwindow.exe", "-x");
         if (i >= 0 && d >= 0.0)
             floor.push_back(d);
+        d = StartToExit("floor_empty.exe", "-x");
+        if (i >= 0 && d >= 0.0)
+            empty.push_back(d);
     }
     double dProgram = Median(program), dFloor = Median(floor);
     char szName[64];
     std::snprintf(szName, sizeof(szName), "start to exit with -x, ms (median of %zu/%zu)", program.size(),
                   floor.size());
-    PrintRow(szName, dProgram, dFloor, "<= 1.10", dProgram <= 1.10 * dFloor && !program.empty());
+    PrintRow(szName, dProgram, dFloor, "<= 1.15", dProgram <= 1.15 * dFloor && !program.empty());
+    PrintInfo("  the same against the empty program, ms", dProgram, Median(empty));
 }
 
-double CpuMs(HANDLE hProcess)
+// Shows a resident program's window as a click on its tray icon does, posted as the
+// shell posts it, followed by a marker: done when the window is visible and the marker
+// has been handled.
+struct CClickTarget
 {
-    FILETIME ftCreation, ftExit, ftKernel, ftUser;
-    if (!::GetProcessTimes(hProcess, &ftCreation, &ftExit, &ftKernel, &ftUser))
-        return 0.0;
-    ULARGE_INTEGER kernel = { { ftKernel.dwLowDateTime, ftKernel.dwHighDateTime } };
-    ULARGE_INTEGER user = { { ftUser.dwLowDateTime, ftUser.dwHighDateTime } };
-    return static_cast<double>(kernel.QuadPart + user.QuadPart) / 10000.0;
-}
+    HWND hReceiver;
+    UINT uMessage;
+    WPARAM nIconID;
+    HWND hShown;
+    std::function<void(int)> postMarker;
+    std::function<bool(int)> markerSeen;
+};
 
-PROCESS_MEMORY_COUNTERS_EX Memory(HANDLE hProcess)
+double ClickToVisible(const CClickTarget& target, int nMarker)
 {
-    PROCESS_MEMORY_COUNTERS_EX pmc = {};
-    pmc.cb = sizeof(pmc);
-    ::GetProcessMemoryInfo(hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
-    return pmc;
+    double dStart = NowMs();
+    ::PostMessageA(target.hReceiver, target.uMessage, target.nIconID, WM_LBUTTONDOWN);
+    ::PostMessageA(target.hReceiver, target.uMessage, target.nIconID, WM_LBUTTONUP);
+    target.postMarker(nMarker);
+    if (!PollUntil([&] { return ::IsWindowVisible(target.hShown) != FALSE; }, 5000) ||
+        !PollUntil([&] { return target.markerSeen(nMarker); }, 5000))
+        return -1.0;
+    return NowMs() - dStart;
 }
 
-// Memory and idle CPU: the program and the floor run side by side through the same
-// seconds, so whatever else the machine does falls on both.
-void MeasureMemoryAndIdle(DWORD dwIdleMs)
+void HideAndSettle(HWND hWnd)
+{
+    ::ShowWindow(hWnd, SW_HIDE);
+    ::Sleep(50);
+}
+
+// The program and the floor are resident side by side; each click of the program is
+// followed by one of the floor.
+void MeasureClick(CTarget& program, CTarget& floor, int nRuns)
+{
+    HWND hPanel = FindPanel(program.Id());
+    HWND hFloor = FindProcessWindow(floor.Id(), kFloorClass);
+    CClickTarget programClick = {
+        FindProcessWindow(program.Id(), kReceiverClass), WM_TASKBARBUTTON, kFirstIconID, hPanel,
+        [&](int n) { PostProgramMarker(hPanel, n); }, [&](int n) { return ProgramMarkerSeen(hPanel, n); }
+    };
+    CClickTarget floorClick = {
+        hFloor, WM_FLOOR_TRAY, 1, hFloor,
+        [&](int n) { PostFloorMarker(hFloor, static_cast<WPARAM>(n)); },
+        [&](int n) { return FloorMarkerSeen(hFloor, static_cast<WPARAM>(n)); }
+    };
+    HWND hSlider = ::GetDlgItem(hPanel, kIdCenterTrackbar);
+    LRESULT nPageSize = ::SendMessageA(hSlider, TBM_GETPAGESIZE, 0, 0);
+    std::vector<double> programTimes, floorTimes;
+    for (int i = -1; i < nRuns; ++i)
+    {
+        double d = ClickToVisible(programClick, 1000 + i);
+        HideAndSettle(hPanel);
+        if (i >= 0 && d >= 0.0)
+            programTimes.push_back(d);
+        d = ClickToVisible(floorClick, 1000 + i);
+        HideAndSettle(hFloor);
+        if (i >= 0 && d >= 0.0)
+            floorTimes.push_back(d);
+    }
+    ::SendMessageA(hSlider, TBM_SETPAGESIZE, 0, nPageSize);
+    char szName[64];
+    std::snprintf(szName, sizeof(szName), "tray click to window shown, ms (median of %zu/%zu)",
+                  programTimes.size(), floorTimes.size());
+    double dProgram = Median(programTimes), dFloor = Median(floorTimes);
+    PrintRow(szName, dProgram, dFloor, "<= 1.5", dProgram <= 1.5 * dFloor && !programTimes.empty());
+}
+
+struct IdleFigures
+{
+    CpuSample program;
+    CpuSample floor;
+};
+
+// What the program and the floor spend through the same idle seconds.
+IdleFigures MeasureIdle(const CLinuxProcess& program, const CLinuxProcess& floor, DWORD dwIdleMs)
+{
+    CpuSample program0 = program.Cpu(), floor0 = floor.Cpu();
+    ::Sleep(dwIdleMs);
+    CpuSample program1 = program.Cpu(), floor1 = floor.Cpu();
+    IdleFigures figures = { { program1.dTicks - program0.dTicks, program1.dSwitches - program0.dSwitches },
+                            { floor1.dTicks - floor0.dTicks, floor1.dSwitches - floor0.dSwitches } };
+    return figures;
+}
+
+void PrintIdle(const char* pszState, DWORD dwIdleMs, const IdleFigures& figures)
+{
+    char szName[64];
+    std::snprintf(szName, sizeof(szName), "idle %lu s, %s: CPU ticks (1/100 s)", dwIdleMs / 1000, pszState);
+    PrintRow(szName, figures.program.dTicks, figures.floor.dTicks, "0", figures.program.dTicks == 0.0, 0);
+    std::snprintf(szName, sizeof(szName), "idle %lu s, %s: context switches", dwIdleMs / 1000, pszState);
+    PrintRow(szName, figures.program.dSwitches, figures.floor.dSwitches, "0", figures.program.dSwitches == 0.0, 0);
+}
+
+// Memory and idle cost, hidden and then shown, and the tray click: the program and the
+// floor run side by side through the same seconds, so whatever else the machine does
+// falls on both.
+void MeasureResident(DWORD dwIdleMs, int nClicks)
 {
     CleanRegistry(false);
     CTarget program, floor;
+    CLinuxProcess programLinux, floorLinux;
     if (StartToResident(program, "Aurelon3D.exe", IsProgramResident) < 0.0 ||
         StartToResident(floor, "floor_tray.exe", IsFloorResident) < 0.0)
     {
-        std::printf("memory/idle: a program did not become resident\n");
+        std::printf("resident: a program did not become resident\n");
         return;
     }
+    if (!program.FindLinuxProcess(programLinux) || !floor.FindLinuxProcess(floorLinux))
+    {
+        std::printf("resident: the Linux processes were not found in /proc\n");
+        return;
+    }
+    MemorySample comctlHidden = { 0.0, 0.0, 0.0 };
+    {
+        CTarget comctl;
+        CLinuxProcess comctlLinux;
+        if (StartToResident(comctl, "floor_tray.exe", IsFloorResident, "-comctl") >= 0.0 &&
+            comctl.FindLinuxProcess(comctlLinux))
+        {
+            ::Sleep(2000);
+            comctlHidden = comctlLinux.Memory();
+        }
+        CloseFloor(comctl);
+    }
     ::Sleep(2000); // the start's after-effects settle
-    PROCESS_MEMORY_COUNTERS_EX memProgram = Memory(program.Handle()), memFloor = Memory(floor.Handle());
+    MemorySample programHidden = programLinux.Memory(), floorHidden = floorLinux.Memory();
+    IdleFigures idleHidden = MeasureIdle(programLinux, floorLinux, dwIdleMs);
 
-    double dProgram0 = CpuMs(program.Handle()), dFloor0 = CpuMs(floor.Handle());
-    ::Sleep(dwIdleMs);
-    double dProgramHidden = CpuMs(program.Handle()) - dProgram0, dFloorHidden = CpuMs(floor.Handle()) - dFloor0;
-
+    // The floor first: showing the panel last keeps it in the foreground, so it stays up.
     HWND hPanel = FindPanel(program.Id());
+    HWND hFloor = FindProcessWindow(floor.Id(), kFloorClass);
+    ::PostMessageA(hFloor, WM_FLOOR_TRAY, 1, WM_LBUTTONUP);
+    PollUntil([&] { return ::IsWindowVisible(hFloor) != FALSE; }, 5000);
+    ::Sleep(200);
     ::PostMessageA(hPanel, WM_COMMAND, kCmdSettings, 0);
     PollUntil([&] { return ::IsWindowVisible(hPanel) != FALSE; }, 5000);
-    bool bShown = ::IsWindowVisible(hPanel) != FALSE;
-    ::Sleep(1000); // painting the panel is not idling
-    dProgram0 = CpuMs(program.Handle());
-    dFloor0 = CpuMs(floor.Handle());
-    ::Sleep(dwIdleMs);
-    double dProgramShown = CpuMs(program.Handle()) - dProgram0, dFloorShown = CpuMs(floor.Handle()) - dFloor0;
-    PROCESS_MEMORY_COUNTERS_EX memProgramShown = Memory(program.Handle());
+    ::Sleep(1000); // painting is not idling
+    MemorySample programShown = programLinux.Memory(), floorShown = floorLinux.Memory();
+    IdleFigures idleShown = MeasureIdle(programLinux, floorLinux, dwIdleMs);
+    const bool bShown = ::IsWindowVisible(hPanel) != FALSE && ::IsWindowVisible(hFloor) != FALSE;
+    HideAndSettle(hPanel);
+    HideAndSettle(hFloor);
+    MeasureClick(program, floor, nClicks);
 
-    const double kKiB = 1024.0;
-    PrintRow("peak private memory, KiB", memProgram.PeakPagefileUsage / kKiB, memFloor.PeakPagefileUsage / kKiB,
-             "<= 1.5", memProgram.PeakPagefileUsage <= 1.5 * memFloor.PeakPagefileUsage);
-    // Wine leaves PrivateUsage at 0; PagefileUsage is the same commit charge.
-    PrintRow("steady private memory (hidden), KiB", memProgram.PagefileUsage / kKiB, memFloor.PagefileUsage / kKiB,
-             "<= 1.5", memProgram.PagefileUsage <= 1.5 * memFloor.PagefileUsage);
-    PrintRow("steady private memory (panel shown), KiB", memProgramShown.PagefileUsage / kKiB,
-             memFloor.PagefileUsage / kKiB, "info", true);
-    PrintRow("working set (hidden), KiB", memProgram.WorkingSetSize / kKiB, memFloor.WorkingSetSize / kKiB,
-             "info", true);
-    char szName[64];
-    std::snprintf(szName, sizeof(szName), "idle CPU over %lu s, hidden, ms", dwIdleMs / 1000);
-    PrintRow(szName, dProgramHidden, dFloorHidden, "+0 ms", dProgramHidden <= dFloorHidden);
-    std::snprintf(szName, sizeof(szName), "idle CPU over %lu s, panel shown%s, ms", dwIdleMs / 1000,
-                  bShown ? "" : " (NOT SHOWN)");
-    PrintRow(szName, dProgramShown, dFloorShown, "+0 ms", bShown && dProgramShown <= dFloorShown);
+    MemorySample programEnd = programLinux.Memory(), floorEnd = floorLinux.Memory();
+    PrintRow("private dirty memory, hidden, KiB", programHidden.dPrivateDirtyKiB, floorHidden.dPrivateDirtyKiB,
+             "<= 1.3", programHidden.dPrivateDirtyKiB <= 1.3 * floorHidden.dPrivateDirtyKiB, 0);
+    PrintRow(bShown ? "private dirty memory, shown, KiB" : "private dirty memory, shown, KiB (NOT SHOWN)",
+             programShown.dPrivateDirtyKiB, floorShown.dPrivateDirtyKiB, "<= 1.3",
+             bShown && programShown.dPrivateDirtyKiB <= 1.3 * floorShown.dPrivateDirtyKiB, 0);
+    PrintInfo("  hidden, against the floor with comctl32, KiB", programHidden.dPrivateDirtyKiB,
+              comctlHidden.dPrivateDirtyKiB, 0);
+    PrintInfo("resident anonymous memory (RssAnon), hidden, KiB", programHidden.dAnonKiB, floorHidden.dAnonKiB, 0);
+    PrintInfo("peak resident memory (VmHWM), KiB", programEnd.dPeakKiB, floorEnd.dPeakKiB, 0);
+    PrintIdle("hidden", dwIdleMs, idleHidden);
+    PrintIdle(bShown ? "shown" : "shown (NOT SHOWN)", dwIdleMs, idleShown);
 
     CloseProgram(program);
     CloseFloor(floor);
 }
 
-// Follow: nChanges writes of the Center level by this process through the chip; the
-// time until the trackbar shows the last one, per change. The floor posts as many plain
-// messages to a bare window and waits until it has counted them all.
-void MeasureFollow(CChipWriter& chip, int nChanges)
+// nChanges writes of the Center level by this process through the chip, then a marker:
+// the time until the process has handled the last notification, per change. The floor
+// reads the control on each notification, as the program does.
+struct CFollower
 {
-    CleanRegistry(false);
-    CTarget program, floor;
-    if (StartToResident(program, "Aurelon3D.exe", IsProgramResident) < 0.0 ||
-        StartToResident(floor, "floor_tray.exe", IsFloorResident) < 0.0 || !chip.Reopen())
-    {
-        std::printf("follow: a program did not become resident\n");
-        return;
-    }
-    HWND hSlider = ::GetDlgItem(FindPanel(program.Id()), kIdCenterTrackbar);
-    auto pos = [&] { return ::SendMessageA(hSlider, TBM_GETPOS, 0, 0); };
+    std::function<void(int)> postMarker;
+    std::function<bool(int)> markerSeen;
+    std::function<bool(int)> shows;   // the follower shows this position
+};
 
-    // Positions 0..14 in turn, then 15: the last value is the only one showing 15.
+double Follow(CChipWriter& chip, const CFollower& follower, int nChanges)
+{
     chip.Write(kCenterID, 0);
-    PollUntil([&] { return pos() == 0; }, 5000);
+    follower.postMarker(1);
+    PollUntil([&] { return follower.markerSeen(1); }, 5000, 1);
+    // Positions 0..14 in turn, then 15: the last value is the only one showing 15.
     double dStart = NowMs();
     for (int i = 1; i < nChanges; ++i)
         chip.Write(kCenterID, static_cast<DWORD>((i % 15) * kStep));
     chip.Write(kCenterID, static_cast<DWORD>(15 * kStep));
-    bool bFollowed = PollUntil([&] { return pos() == 15; }, 60000);
-    double dProgram = (NowMs() - dStart) * 1000.0 / nChanges;
+    follower.postMarker(2);
+    bool bHandled = PollUntil([&] { return follower.markerSeen(2); }, 60000, 1);
+    double dPerChange = (NowMs() - dStart) * 1000.0 / nChanges;
+    return bHandled && follower.shows(15) ? dPerChange : -1.0;
+}
 
-    HWND hFloor = FindProcessWindow(floor.Id(), kFloorClass);
-    ::SendMessageA(hFloor, WM_FLOOR_GETCOUNT, 1, 0);
-    dStart = NowMs();
-    for (int i = 0; i < nChanges; ++i)
-        ::PostMessageA(hFloor, WM_FLOOR_COUNT, static_cast<WPARAM>(i), 0);
-    PollUntil([&] { return ::SendMessageA(hFloor, WM_FLOOR_GETCOUNT, 0, 0) >= nChanges; }, 60000);
-    double dFloor = (NowMs() - dStart) * 1000.0 / nChanges;
-
-    char szName[64];
-    std::snprintf(szName, sizeof(szName), "follow %d changes, us per change%s", nChanges,
-                  bFollowed ? "" : " (LOST)");
-    PrintRow(szName, dProgram, dFloor, "<= 3.00", bFollowed && dProgram <= 3.0 * dFloor);
-
-    // One change at a time: write, then watch the trackbar until it shows it.
-    std::vector<double> one, oneFloor;
+// One change at a time: write, then watch until the follower shows it.
+double OneChange(CChipWriter& chip, const CFollower& follower)
+{
+    std::vector<double> times;
     for (int i = 0; i < 200; ++i)
     {
         int nPosition = i % 2 == 0 ? 3 : 12;
-        dStart = NowMs();
+        double dStart = NowMs();
         chip.Write(kCenterID, static_cast<DWORD>(nPosition * kStep));
-        while (pos() != nPosition && NowMs() - dStart < 5000)
-            ;
-        one.push_back((NowMs() - dStart) * 1000.0);
-        ::SendMessageA(hFloor, WM_FLOOR_GETCOUNT, 1, 0);
-        dStart = NowMs();
-        ::PostMessageA(hFloor, WM_FLOOR_COUNT, 0, 0);
-        while (::SendMessageA(hFloor, WM_FLOOR_GETCOUNT, 0, 0) < 1 && NowMs() - dStart < 5000)
-            ;
-        oneFloor.push_back((NowMs() - dStart) * 1000.0);
+        PollUntil([&] { return follower.shows(nPosition); }, 5000);
+        times.push_back((NowMs() - dStart) * 1000.0);
     }
-    dProgram = Median(one);
-    dFloor = Median(oneFloor);
-    PrintRow("one change, us (median of 200)", dProgram, dFloor, "info", true);
+    return Median(times);
+}
 
-    CloseProgram(program);
-    CloseFloor(floor);
+void MeasureFollow(CChipWriter& chip, int nChanges)
+{
+    double dProgram = -1.0, dFloor = -1.0, dProgramOne = 0.0, dFloorOne = 0.0;
+    CleanRegistry(false);
+    {
+        CTarget program;
+        if (StartToResident(program, "Aurelon3D.exe", IsProgramResident) >= 0.0 && chip.Reopen())
+        {
+            HWND hPanel = FindPanel(program.Id());
+            HWND hSlider = ::GetDlgItem(hPanel, kIdCenterTrackbar);
+            CFollower follower = {
+                [&](int n) { PostProgramMarker(hPanel, n); }, [&](int n) { return ProgramMarkerSeen(hPanel, n); },
+                [&](int n) { return ::SendMessageA(hSlider, TBM_GETPOS, 0, 0) == n; }
+            };
+            dProgram = Follow(chip, follower, nChanges);
+            dProgramOne = OneChange(chip, follower);
+        }
+        CloseProgram(program);
+    }
+    {
+        CTarget floor;
+        if (StartToResident(floor, "floor_tray.exe", IsFloorResident, "-mixer") >= 0.0)
+        {
+            HWND hFloor = FindProcessWindow(floor.Id(), kFloorClass);
+            CFollower follower = {
+                [&](int n) { PostFloorMarker(hFloor, static_cast<WPARAM>(n)); },
+                [&](int n) { return FloorMarkerSeen(hFloor, static_cast<WPARAM>(n)); },
+                [&](int n) { return ::SendMessageA(hFloor, WM_FLOOR_GETVALUE, 0, 0) == n * kStep; }
+            };
+            dFloor = Follow(chip, follower, nChanges);
+            dFloorOne = OneChange(chip, follower);
+        }
+        CloseFloor(floor);
+    }
+    char szName[64];
+    std::snprintf(szName, sizeof(szName), "follow %d changes, us per change%s", nChanges,
+                  dProgram >= 0.0 && dFloor >= 0.0 ? "" : " (LOST)");
+    PrintRow(szName, dProgram, dFloor, "<= 1.5", dProgram >= 0.0 && dFloor > 0.0 && dProgram <= 1.5 * dFloor);
+    PrintInfo("one change, us (median of 200)", dProgramOne, dFloorOne);
 }
 
 // Presets over random chip states: writes made against the levels that differ.
@@ -563,7 +851,7 @@ void MeasureWrites(CChipWriter& chip, int nTrials)
     }
     char szName[64];
     std::snprintf(szName, sizeof(szName), "preset writes over %d states (floor: minimum)", nTrials);
-    PrintRow(szName, nWrites, nMinimum, "= minimum", nWrites == nMinimum && nWrong == 0);
+    PrintRow(szName, nWrites, nMinimum, "= minimum", nWrites == nMinimum && nWrong == 0, 0);
     if (nWrong != 0)
         std::printf("  %ld presets left the chip at other levels than theirs\n", nWrong);
     CloseProgram(program);
@@ -610,7 +898,7 @@ int main(int argc, char** argv)
         return TimeOne(argc, argv);
     MeasureStart(nRuns);
     MeasureEnding(nRuns);
-    MeasureMemoryAndIdle(dwIdleMs);
+    MeasureResident(dwIdleMs, nRuns);
     MeasureFollow(chip, 10000);
     MeasureWrites(chip, 1000);
     return 0;

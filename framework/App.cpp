@@ -52,6 +52,12 @@ int CWinApp::ExitInstance()
     return m_nExitCode;
 }
 
+BOOL CWinApp::Enable3dControls()
+{
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES };
+    return ::InitCommonControlsEx(&icc);
+}
+
 int CWinApp::Run()
 {
     MSG msg = {};
@@ -119,9 +125,6 @@ int AfxWinMain(HINSTANCE hInstance, int nCmdShow)
     pApp->m_lpCmdLine = SkipProgramName(::GetCommandLineA());
     pApp->m_nCmdShow = nCmdShow;
     pApp->m_strAppName = ModuleTitle();
-
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES };
-    ::InitCommonControlsEx(&icc);
 
     int nResult = pApp->InitInstance() ? pApp->Run() : pApp->ExitInstance();
     if (g_bOleInitialized)

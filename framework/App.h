@@ -22,6 +22,9 @@ public:
     virtual int ExitInstance();
     // The message loop; ends on the quit message and returns ExitInstance's result.
     virtual int Run();
+    // Registers the common controls that dialogs use (trackbars, tooltips) and gives them
+    // the shell's look. Only a run that shows windows needs it: comctl32 is loaded here.
+    BOOL Enable3dControls();
 
     HINSTANCE m_hInstance;
     LPCSTR m_lpCmdLine;         // argument text: the command line without the program name

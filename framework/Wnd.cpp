@@ -1,10 +1,17 @@
 #include "framework/Wnd.h"
 #include "framework/App.h"
+#include <map>
 
 namespace
 {
-// The window property that links a window to its CWnd object.
-const char kObjectProp[] = "Aurelon.CWnd";
+// The object of every attached window. Every message looks its window up here; a window
+// property would cost a round trip to the window server under Wine on each look-up.
+// Windows are attached and messages dispatched on the GUI thread only.
+std::map<HWND, CWnd*>& AttachedWindows()
+{
+    static std::map<HWND, CWnd*> s_windows;
+    return s_windows;
+}
 
 // The object being created by CreateEx, until the creation hook binds its window.
 thread_local CWnd* t_pWndInit = nullptr;
@@ -49,13 +56,16 @@ const MSGMAP* CWnd::GetMessageMap() const
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd != nullptr ? static_cast<CWnd*>(::GetPropA(hWnd, kObjectProp)) : nullptr;
+    const std::map<HWND, CWnd*>& windows = AttachedWindows();
+    std::map<HWND, CWnd*>::const_iterator it = windows.find(hWnd);
+    return it != windows.end() ? it->second : nullptr;
 }
 
 BOOL CWnd::Attach(HWND hWnd)
 {
-    if (hWnd == nullptr || m_hWnd != nullptr || !::SetPropA(hWnd, kObjectProp, this))
+    if (hWnd == nullptr || m_hWnd != nullptr || !::IsWindow(hWnd))
         return FALSE;
+    AttachedWindows()[hWnd] = this;
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -67,7 +77,7 @@ void CWnd::Detach()
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
         m_pfnSuper = nullptr;
     }
-    ::RemovePropA(m_hWnd, kObjectProp);
+    AttachedWindows().erase(m_hWnd);
     m_hWnd = nullptr;
 }
 

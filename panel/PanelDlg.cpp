@@ -97,7 +97,10 @@ BOOL CPanelDlg::OnInitDialog()
     SetVariantTexts();
     LoadLogo();
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW | SWP_NOACTIVATE);
-    return TRUE;
+    // FALSE: the dialog manager would otherwise focus the first control now, which
+    // activates the hidden panel and takes the keyboard from the program the user is in.
+    // The first control still gets the focus whenever the panel is shown.
+    return FALSE;
 }
 
 // The machine's one-shot start-up flag: an unnamed REG_DWORD, consumed by every start.

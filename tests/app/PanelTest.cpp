@@ -265,4 +265,29 @@ TEST_F(PanelTest, PanelOpensNextToTheCursorWithinTheScreen)
     EXPECT_FALSE(::IsWindowVisible(m_program.Panel()));
     EXPECT_TRUE(::IsWindow(m_program.Panel()));
 }
+
+// The panel is created hidden: a start must not make it the program's active window,
+// which would take the keyboard from the program the user is in. Shown, it is active
+// and one of its controls has the focus.
+TEST_F(PanelTest, HiddenStartTakesNoActivationAndShowingFocusesAControl)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS);
+    m_program.Sync();
+    const DWORD dwThread = ::GetWindowThreadProcessId(m_program.Panel(), nullptr);
+    GUITHREADINFO hidden = {};
+    hidden.cbSize = sizeof(hidden);
+    ASSERT_TRUE(::GetGUIThreadInfo(dwThread, &hidden));
+    EXPECT_EQ(hidden.hwndActive, nullptr);
+    EXPECT_EQ(hidden.hwndFocus, nullptr);
+
+    m_program.Command(ID_SETTINGS);
+    m_program.Sync();
+    ASSERT_TRUE(::IsWindowVisible(m_program.Panel()));
+    GUITHREADINFO shown = {};
+    shown.cbSize = sizeof(shown);
+    ASSERT_TRUE(::GetGUIThreadInfo(dwThread, &shown));
+    EXPECT_EQ(shown.hwndActive, m_program.Panel());
+    EXPECT_NE(shown.hwndFocus, nullptr);
+    EXPECT_EQ(::GetParent(shown.hwndFocus), m_program.Panel());
+}
 }

@@ -176,19 +176,19 @@ TEST(ShortcutPathTest, Composition)
 
 TEST(ShortcutPathTest, ConversionRefusesWhatItCannotTakeWhole)
 {
-    std::wstring strWide = L"kept";
+    WCHAR szWide[MAX_PATH] = L"kept";
     const std::string str259 = "C:\\" + std::string(256, 'a');
-    EXPECT_TRUE(ConvertLinkPath(str259, strWide));
-    EXPECT_EQ(259u, strWide.size());
-    strWide = L"kept";
-    EXPECT_FALSE(ConvertLinkPath(str259 + "b", strWide));
-    EXPECT_FALSE(ConvertLinkPath("C:\\" + std::string(5000, 'a'), strWide));
-    EXPECT_EQ(L"kept", strWide);
+    EXPECT_TRUE(ConvertLinkPath(str259, szWide));
+    EXPECT_EQ(259u, wcslen(szWide));
+    lstrcpyW(szWide, L"kept");
+    EXPECT_FALSE(ConvertLinkPath(str259 + "b", szWide));
+    EXPECT_FALSE(ConvertLinkPath("C:\\" + std::string(5000, 'a'), szWide));
+    EXPECT_STREQ(L"kept", szWide);
 }
 
 TEST(ShortcutPathTest, ConversionRefusesUndefinedBytes)
 {
-    std::wstring strWide;
+    WCHAR szWide[MAX_PATH];
     // A byte that the ANSI code page does not define, if it has one.
     for (int c = 0x80; c <= 0xFF; ++c)
     {
@@ -196,7 +196,7 @@ TEST(ShortcutPathTest, ConversionRefusesUndefinedBytes)
         WCHAR szOut[2];
         if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, szByte, -1, szOut, 2) == 0)
         {
-            EXPECT_FALSE(ConvertLinkPath(std::string("C:\\a") + szByte[0] + "b.lnk", strWide)) << c;
+            EXPECT_FALSE(ConvertLinkPath(std::string("C:\\a") + szByte[0] + "b.lnk", szWide)) << c;
             return;
         }
     }

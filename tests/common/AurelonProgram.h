@@ -20,6 +20,8 @@ public:
     // Chooses the simulated chip's layout (values back at their defaults).
     bool SetLayout(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535, DWORD fdwMissing = 0);
 
+    // Runs another copy of the program (an installed one) instead of the build's.
+    void SetProgramPath(const std::string& path) { m_strProgram = path; }
     // Starts the program with an argument text; bChip FALSE runs it without the simulator.
     bool Start(const char* pszArgs = "", bool bChip = true);
     // Starts it and waits until it is resident with its panel.
@@ -46,6 +48,8 @@ public:
     HWND TrayReceiver() const;
     // Opens the context menu of a preset button and picks the nth item (separators skipped).
     bool PresetMenu(int nButtonID, int nItem) const;
+    // The tooltip text of a panel control, read from the program's own tooltip control.
+    std::string ToolTipText(int nID) const;
     // Waits until the panel's thread has handled everything posted to it so far.
     void Sync() const;
 
@@ -62,6 +66,7 @@ public:
 
 private:
     CProcess m_process;
+    std::string m_strProgram;
 };
 
 // Visible popup menus (class "#32768") of any process.

@@ -2,7 +2,7 @@
 # Never wine32 or the i386 architecture: this kernel runs no 32-bit Linux code.
 AURELON_PACKAGES="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64 xvfb xdotool googletest
-  x11-apps imagemagick python3"
+  x11-apps imagemagick python3 wixl msitools"
 
 install_deps() {
   local missing=() pkg

@@ -84,13 +84,20 @@ DWORD Msiexec(const std::string& arguments)
 {
     CProcess msiexec;
     DWORD dwCode = ~0u;
-    if (!msiexec.Start("msiexec.exe " + arguments + " /qn") || !msiexec.WaitForExit(120000, &dwCode))
+    if (!msiexec.Start("msiexec.exe " + arguments + " /qn") || !msiexec.WaitForExit(60000, &dwCode))
         return ~0u;
     return dwCode;
 }
 
 DWORD Install(const std::string& package) { return Msiexec("/i \"" + package + "\""); }
-DWORD Uninstall(const std::string& package) { return Msiexec("/x \"" + package + "\""); }
+DWORD Uninstall(const std::string& package, const char* pszProperties = "")
+{
+    return Msiexec("/x \"" + package + "\" " + pszProperties);
+}
+
+// This Wine runs no 32-bit code, so the x86 package's custom action that ends a running
+// program cannot run here: the x86 package is removed without it.
+const char kKeepProgram[] = "AURELON_CLOSE_PROGRAM=0";
 
 // A property of a package file (ProductVersion, ProductCode, ...).
 std::string PackageProperty(const std::string& package, const char* pszProperty)
@@ -263,6 +270,8 @@ protected:
     }
     void TearDown() override
     {
+        if (m_program.Process().IsRunning())
+            m_program.Exit();
         RemoveEverything();
         ::CoUninitialize();
     }
@@ -271,7 +280,7 @@ protected:
     void RemoveEverything()
     {
         for (const InstalledEntry& entry : InstalledEntries())
-            Msiexec("/x " + entry.strProductCode);
+            Msiexec("/x " + entry.strProductCode + " " + kKeepProgram);
     }
 
     std::string ProgramPath(const PackageLayout& layout) const
@@ -443,6 +452,32 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     EXPECT_EQ(Install(m_package), kInstallFailure);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
 
-    EXPECT_EQ(Uninstall(m_package32), kSuccess);
+    EXPECT_EQ(Uninstall(m_package32, kKeepProgram), kSuccess);
     ExpectRemoved(kLayout32);
+}
+
+TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    m_program.SetProgramPath(ProgramPath(kLayout64));
+    DWORD dwExitCode = ~0u;
+
+    // Its file in use, the old program would outlive the upgrade: it is ended as by "Exit".
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(Install(m_upgrade), kSuccess);
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
+    EXPECT_EQ(dwExitCode, 0u);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    EXPECT_NE(UserPresets(), "");   // saved on the way out
+
+    // A refused install leaves the running program alone.
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(Install(m_package), kInstallFailure);
+    EXPECT_TRUE(m_program.Process().IsRunning());
+
+    // Uninstalling ends it too, and then nothing is left behind.
+    EXPECT_EQ(Uninstall(m_upgrade), kSuccess);
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
+    EXPECT_EQ(dwExitCode, 0u);
+    ExpectRemoved(kLayout64);
 }

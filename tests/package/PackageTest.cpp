@@ -16,6 +16,7 @@
 #include <msiquery.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -256,6 +257,8 @@ protected:
         m_package32 = PathFromEnvironment("AURELON_PACKAGE_X86");
         ASSERT_TRUE(FileExists(m_package)) << m_package;
         ASSERT_TRUE(FileExists(m_upgrade)) << m_upgrade;
+        m_factory = ReadRegFile(PathFromEnvironment("AURELON_FACTORY_PRESETS"));
+        ASSERT_EQ(m_factory.size(), 3u);
         RemoveEverything();
         m_linkName = "\\" + AfxLoadString(IDS_PRODUCT) + ".lnk";
         // Windows puts a per-machine package's shortcuts in the machine's folders; Wine's
@@ -308,7 +311,7 @@ protected:
         {
             EXPECT_TRUE(FileContents(program) == FileContents(BinPath("Aurelon3D.exe")));
         }
-        for (const auto& key : ReadRegFile(getenv("AURELON_FACTORY_PRESETS")))
+        for (const auto& key : m_factory)
             for (const auto& value : key.second)
                 EXPECT_EQ(MachineText(layout, key.first, value.first), value.second)
                     << key.first << "\\" << value.first;
@@ -355,6 +358,12 @@ protected:
         return text;
     }
 
+    // A value of a factory preset, as the packages' source holds it.
+    std::string Factory(int nPreset, const char* pszName)
+    {
+        return m_factory[std::string(kPresetRoot) + "\\Preset" + std::to_string(nPreset)][pszName];
+    }
+
     bool MachineKeyExists(const PackageLayout& layout, const char* pszKey)
     {
         HKEY hKey = nullptr;
@@ -365,6 +374,7 @@ protected:
     }
 
     std::string m_package, m_upgrade, m_package32, m_linkName;
+    RegistryTexts m_factory;   // the packages' presets, read from their source
     std::vector<std::string> m_startupFolders, m_groupFolders;
     CAurelonProgram m_program;   // its construction clears both hives' preset keys
 };
@@ -383,15 +393,14 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
     EXPECT_EQ(PackageProperty(m_package, "ProductVersion"), FileProductVersion(ProgramPath(kLayout64)));
 
     // The installed program shows the factory presets and applies their levels.
-    RegistryTexts factory = ReadRegFile(getenv("AURELON_FACTORY_PRESETS"));
     m_program.SetProgramPath(ProgramPath(kLayout64));
     ASSERT_TRUE(m_program.StartResident());
-    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), factory[std::string(kPresetRoot) + "\\Preset1"]["Description"]);
-    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), factory[std::string(kPresetRoot) + "\\Preset2"]["Description"]);
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), Factory(2, "Description"));
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET3), "Mine");
     m_program.Click(IDC_PRESET2);
-    DWORD dwCenter = std::stoul(factory[std::string(kPresetRoot) + "\\Preset2"]["Center"]);
-    DWORD dwSpace = std::stoul(factory[std::string(kPresetRoot) + "\\Preset2"]["Space"]);
+    DWORD dwCenter = std::stoul(Factory(2, "Center"));
+    DWORD dwSpace = std::stoul(Factory(2, "Space"));
     EXPECT_EQ(m_program.ChipValue(kCenter), dwCenter * kStep);
     EXPECT_EQ(m_program.ChipValue(kSpace), dwSpace * kStep);
     EXPECT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == static_cast<int>(dwCenter) &&

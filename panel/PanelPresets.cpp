@@ -69,6 +69,7 @@ void ReadDescription(CRegistryKey& key, std::string& description)
 
 // The user's own preset when its key exists (levels as numbers), else the machine's
 // factory preset (levels as text), else nothing stored. No fallback between the two.
+// The factory keys are only read: a standard user may not open them for writing.
 std::unique_ptr<Preset> ReadPreset(int nPreset)
 {
     int nCenter = 0, nSpace = 0;
@@ -81,7 +82,7 @@ std::unique_ptr<Preset> ReadPreset(int nPreset)
         ReadDwordLevel(userKey, IDS_REG_SPACE, nSpace);
         ReadDescription(userKey, description);
     }
-    else if (factoryKey.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+    else if (factoryKey.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
     {
         ReadTextLevel(factoryKey, IDS_REG_CENTER, nCenter);
         ReadTextLevel(factoryKey, IDS_REG_SPACE, nSpace);
@@ -213,7 +214,7 @@ void CPanelDlg::OnRestoreDefault()
     if (pPreset == nullptr)
         return;
     CRegistryKey key(HKEY_LOCAL_MACHINE, PresetKeyPath(nPreset).c_str());
-    if (!key.Open(FALSE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE))
+    if (!key.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
     {
         UINT nCaption = m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS : IDS_TITLE_QSOUND;
         ::MessageBoxA(m_hWnd, AfxLoadString(IDS_NO_DEFAULTS).c_str(),

@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "framework/App.h"
 #include "support/VersionInfo.h"
+#include <sddl.h>
 #include <msi.h>
 #include <msiquery.h>
 #include <objbase.h>
@@ -364,6 +365,32 @@ protected:
         return m_factory[std::string(kPresetRoot) + "\\Preset" + std::to_string(nPreset)][pszName];
     }
 
+    // Sets the access rights of a machine key (SDDL); its owner may always set them again.
+    bool SetMachineKeyAccess(const PackageLayout& layout, const std::string& key, const char* pszSddl)
+    {
+        PSECURITY_DESCRIPTOR pSD = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSD, nullptr))
+            return false;
+        HKEY hKey = nullptr;
+        bool bOK = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC | layout.samView, &hKey) ==
+                       ERROR_SUCCESS &&
+                   ::RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, pSD) == ERROR_SUCCESS;
+        if (hKey != nullptr)
+            ::RegCloseKey(hKey);
+        ::LocalFree(pSD);
+        return bOK;
+    }
+
+    bool MachineKeyWritable(const PackageLayout& layout, const std::string& key)
+    {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | layout.samView, &hKey) !=
+            ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(hKey);
+        return true;
+    }
+
     bool MachineKeyExists(const PackageLayout& layout, const char* pszKey)
     {
         HKEY hKey = nullptr;
@@ -433,6 +460,41 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
     EXPECT_TRUE(dwResult == kUnknownProduct || dwResult == kSuccess) << dwResult;
     ExpectRemoved(kLayout64);
     EXPECT_EQ(UserPresets(), userPresets);
+}
+
+TEST_F(PackageTest, AStandardUserGetsTheFactoryPresets)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    // As a standard user sees the machine's keys: readable, not writable.
+    for (const auto& key : m_factory)
+    {
+        ASSERT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KR;;;WD)")) << key.first;
+        ASSERT_FALSE(MachineKeyWritable(kLayout64, key.first)) << key.first;
+    }
+    m_program.SetProgramPath(ProgramPath(kLayout64));
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
+
+    // "Save Settings" over preset 1 at other levels, then "Restore to Default": the factory
+    // levels again, without the "no default settings" notice.
+    m_program.Scroll(IDC_CENTER, 1);
+    ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
+    ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 2));   // "&Restore to Default"
+    m_program.Sync();
+    for (HWND hDlg : FindTopWindows("#32770", AfxLoadString(IDS_TITLE_SRS).c_str(), m_program.Process().GetId()))
+        EXPECT_EQ(hDlg, m_program.Panel()) << "a notice: " << DialogMessageText(hDlg);
+    ASSERT_TRUE(m_program.Exit());
+    std::vector<BYTE> center;
+    DWORD dwType = 0;
+    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, (std::string(kPresetRoot) + "\\Preset1").c_str(),
+                                         "Center", &dwType, center));
+    ASSERT_EQ(center.size(), sizeof(DWORD));
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(center.data()), std::stoul(Factory(1, "Center")));
+
+    for (const auto& key : m_factory)
+        EXPECT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KA;;;WD)")) << key.first;
+    EXPECT_EQ(Uninstall(m_package), kSuccess);
+    ExpectRemoved(kLayout64);
 }
 
 TEST_F(PackageTest, InstallWhileTheProgramRunsCompletesAndLeavesItRunning)

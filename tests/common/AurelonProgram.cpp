@@ -159,6 +159,47 @@ void CAurelonProgram::Tray(UINT nMouseMessage, UINT nIconID) const
     ::PostMessageA(TrayReceiver(), WM_TASKBARBUTTON, nIconID, nMouseMessage);
 }
 
+std::string CAurelonProgram::ToolTipText(int nID) const
+{
+    // TTM_GETTEXT fills a TOOLINFO in the tooltip's own process: build one there.
+    HWND hTip = FindTopWindow(TOOLTIPS_CLASSA, nullptr, m_process.GetId());
+    const size_t cchText = 256;
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                    FALSE, m_process.GetId());
+    if (hTip == nullptr || hProcess == nullptr)
+    {
+        if (hProcess != nullptr)
+            ::CloseHandle(hProcess);
+        return std::string();
+    }
+    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(hProcess, nullptr, sizeof(TOOLINFOA) + cchText,
+                                                        MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (pRemote != nullptr)
+    {
+        TOOLINFOA ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.uFlags = TTF_IDISHWND;
+        ti.hwnd = Panel();
+        ti.uId = reinterpret_cast<UINT_PTR>(Control(nID));
+        ti.lpszText = reinterpret_cast<LPSTR>(pRemote + sizeof(ti));
+        char szText[cchText] = "";
+        if (::WriteProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) &&
+            ::WriteProcessMemory(hProcess, pRemote + sizeof(ti), szText, 1, nullptr))
+        {
+            ::SendMessageA(hTip, TTM_GETTEXTA, cchText, reinterpret_cast<LPARAM>(pRemote));
+            if (::ReadProcessMemory(hProcess, pRemote + sizeof(ti), szText, cchText, nullptr))
+            {
+                szText[cchText - 1] = '\0';
+                text = szText;
+            }
+        }
+        ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(hProcess);
+    return text;
+}
+
 void CAurelonProgram::Sync() const
 {
     // Sent messages overtake posted ones, so a marker is posted behind everything else:

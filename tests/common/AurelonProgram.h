@@ -48,6 +48,8 @@ public:
     HWND TrayReceiver() const;
     // Opens the context menu of a preset button and picks the nth item (separators skipped).
     bool PresetMenu(int nButtonID, int nItem) const;
+    // The tooltip text of a panel control, read from the program's own tooltip control.
+    std::string ToolTipText(int nID) const;
     // Waits until the panel's thread has handled everything posted to it so far.
     void Sync() const;
 

@@ -1,0 +1,554 @@
+// The Windows Installer packages, installed, upgraded and removed with msiexec as an
+// administrator would, then checked where Windows and the program look: Program Files,
+// the machine's registry, the shortcut folders, the list of installed programs.
+//
+// The packages come from the environment (set by tests/CMakeLists.txt): AURELON_PACKAGE,
+// AURELON_UPGRADE_PACKAGE (the same one version higher), AURELON_PACKAGE_X86 (empty: no
+// x86 test) and AURELON_FACTORY_PRESETS, the .reg file the packages' presets come from.
+#include <gtest/gtest.h>
+#include "AurelonProgram.h"
+#include "RegistrySandbox.h"
+#include "ShellLink.h"
+#include "resource.h"
+#include "framework/App.h"
+#include "support/VersionInfo.h"
+#include <sddl.h>
+#include <msi.h>
+#include <msiquery.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <algorithm>
+#include <fstream>
+#include <map>
+
+namespace
+{
+const char kPresetRoot[] = "Software\\Aurelon\\Morvane";
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kInstallFolder[] = "\\Aurelon 3D Audio Control";
+const char kGroup[] = "\\Accessories\\Multimedia";
+const DWORD kCenter = 39;
+const DWORD kSpace = 38;
+const DWORD kStep = 4369;
+
+// msiexec's results
+const DWORD kSuccess = ERROR_SUCCESS;
+const DWORD kInstallFailure = ERROR_INSTALL_FAILURE;   // 1603
+const DWORD kUnknownProduct = ERROR_UNKNOWN_PRODUCT;   // 1605
+
+// A path from the environment, as Wine shows the Unix file system (drive Z:).
+std::string PathFromEnvironment(const char* pszName)
+{
+    const char* pszPath = getenv(pszName);
+    if (pszPath == nullptr || *pszPath == '\0')
+        return std::string();
+    std::string path = std::string("Z:") + pszPath;
+    for (char& ch : path)
+        if (ch == '/')
+            ch = '\\';
+    return path;
+}
+
+std::string Folder(int nCSIDL)
+{
+    char szPath[MAX_PATH] = "";
+    return SUCCEEDED(::SHGetFolderPathA(nullptr, nCSIDL, nullptr, SHGFP_TYPE_CURRENT, szPath))
+               ? szPath : "";
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string FileContents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The processor an executable file is built for (0 when it is none).
+WORD ImageMachine(const std::string& path)
+{
+    std::string image = FileContents(path);
+    if (image.size() < sizeof(IMAGE_DOS_HEADER))
+        return 0;
+    const IMAGE_DOS_HEADER* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    size_t nHeaders = static_cast<size_t>(pDos->e_lfanew);
+    if (pDos->e_magic != IMAGE_DOS_SIGNATURE || nHeaders + sizeof(IMAGE_FILE_HEADER) + 4 > image.size())
+        return 0;
+    const IMAGE_FILE_HEADER* pFile = reinterpret_cast<const IMAGE_FILE_HEADER*>(image.data() + nHeaders + 4);
+    return pFile->Machine;
+}
+
+// Runs msiexec with arguments and returns its exit code (or ~0 when it does not end).
+DWORD Msiexec(const std::string& arguments)
+{
+    CProcess msiexec;
+    DWORD dwCode = ~0u;
+    if (!msiexec.Start("msiexec.exe " + arguments + " /qn") || !msiexec.WaitForExit(60000, &dwCode))
+        return ~0u;
+    return dwCode;
+}
+
+DWORD Install(const std::string& package) { return Msiexec("/i \"" + package + "\""); }
+DWORD Uninstall(const std::string& package, const char* pszProperties = "")
+{
+    return Msiexec("/x \"" + package + "\" " + pszProperties);
+}
+
+// This Wine runs no 32-bit code, so the x86 package's custom action that ends a running
+// program cannot run here: the x86 package is removed without it.
+const char kKeepProgram[] = "AURELON_CLOSE_PROGRAM=0";
+
+// A property of a package file (ProductVersion, ProductCode, ...).
+std::string PackageProperty(const std::string& package, const char* pszProperty)
+{
+    MSIHANDLE hDatabase = 0, hView = 0, hRecord = 0;
+    std::string value;
+    std::string query = std::string("SELECT `Value` FROM `Property` WHERE `Property` = '") +
+                        pszProperty + "'";
+    if (::MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &hDatabase) == ERROR_SUCCESS &&
+        ::MsiDatabaseOpenViewA(hDatabase, query.c_str(), &hView) == ERROR_SUCCESS &&
+        ::MsiViewExecute(hView, 0) == ERROR_SUCCESS && ::MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS)
+    {
+        char szValue[256] = "";
+        DWORD cch = sizeof(szValue);
+        if (::MsiRecordGetStringA(hRecord, 1, szValue, &cch) == ERROR_SUCCESS)
+            value = szValue;
+    }
+    for (MSIHANDLE h : { hRecord, hView, hDatabase })
+        if (h != 0)
+            ::MsiCloseHandle(h);
+    return value;
+}
+
+// The first three numbers of a file's product version, as Windows Installer writes versions.
+std::string FileProductVersion(const std::string& path)
+{
+    DWORD dwHandle = 0;
+    std::vector<BYTE> block(::GetFileVersionInfoSizeA(path.c_str(), &dwHandle));
+    VS_FIXEDFILEINFO* pInfo = nullptr;
+    UINT cb = 0;
+    if (block.empty() || !::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+        !::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&pInfo), &cb))
+        return std::string();
+    return std::to_string(HIWORD(pInfo->dwProductVersionMS)) + "." +
+           std::to_string(LOWORD(pInfo->dwProductVersionMS)) + "." +
+           std::to_string(HIWORD(pInfo->dwProductVersionLS));
+}
+
+std::string CompanyName(const std::string& path)
+{
+    CVersionInfo info;
+    char szText[256] = "";
+    if (!info.Load(path.c_str(), nullptr) || !info.GetCompanyName(szText, sizeof(szText), nullptr))
+        return std::string();
+    return szText;
+}
+
+// The text values of a REGEDIT4 file below HKEY_LOCAL_MACHINE: key path -> name -> text.
+using RegistryTexts = std::map<std::string, std::map<std::string, std::string>>;
+RegistryTexts ReadRegFile(const std::string& path)
+{
+    const std::string hive = "[HKEY_LOCAL_MACHINE\\";
+    RegistryTexts texts;
+    std::ifstream file(path);
+    std::string line, key;
+    while (std::getline(file, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, hive.size(), hive) == 0 && line.back() == ']')
+            key = line.substr(hive.size(), line.size() - hive.size() - 1);
+        size_t nEquals = line.find("\"=\"");
+        if (!key.empty() && line.size() > 5 && line[0] == '"' && nEquals != std::string::npos)
+            texts[key][line.substr(1, nEquals - 1)] = line.substr(nEquals + 3, line.size() - nEquals - 4);
+    }
+    return texts;
+}
+
+// One entry of the machine's list of installed programs.
+struct InstalledEntry
+{
+    std::string strProductCode, strVersion, strPublisher, strIcon;
+};
+
+std::string RegistryText(HKEY hKey, const char* pszName)
+{
+    char szText[512] = "";
+    DWORD cb = sizeof(szText) - 1, dwType = 0;
+    if (::RegQueryValueExA(hKey, pszName, nullptr, &dwType, reinterpret_cast<BYTE*>(szText), &cb) != ERROR_SUCCESS ||
+        dwType != REG_SZ)
+        return std::string();
+    return szText;
+}
+
+// The program's entries under installed programs, in both registry views.
+std::vector<InstalledEntry> InstalledEntries()
+{
+    std::vector<InstalledEntry> entries;
+    for (REGSAM samView : { KEY_WOW64_64KEY, KEY_WOW64_32KEY })
+    {
+        HKEY hList = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ | samView, &hList) != ERROR_SUCCESS)
+            continue;
+        char szName[256];
+        for (DWORD i = 0; ::RegEnumKeyA(hList, i, szName, sizeof(szName)) == ERROR_SUCCESS; ++i)
+        {
+            HKEY hEntry = nullptr;
+            if (::RegOpenKeyExA(hList, szName, 0, KEY_READ | samView, &hEntry) != ERROR_SUCCESS)
+                continue;
+            if (RegistryText(hEntry, "DisplayName") == AfxLoadString(IDS_PRODUCT))
+            {
+                InstalledEntry entry = { szName, RegistryText(hEntry, "DisplayVersion"),
+                                         RegistryText(hEntry, "Publisher"), "" };
+                char szIcon[MAX_PATH] = "";
+                DWORD cch = MAX_PATH;
+                if (::MsiGetProductInfoA(szName, INSTALLPROPERTY_PRODUCTICON, szIcon, &cch) == ERROR_SUCCESS)
+                    entry.strIcon = szIcon;
+                if (std::none_of(entries.begin(), entries.end(), [&](const InstalledEntry& e) {
+                        return e.strProductCode == entry.strProductCode; }))
+                    entries.push_back(entry);
+            }
+            ::RegCloseKey(hEntry);
+        }
+        ::RegCloseKey(hList);
+    }
+    return entries;
+}
+
+// Every value below the user's preset keys, as name=type:bytes lines, to compare whole.
+std::string UserPresets()
+{
+    std::string dump;
+    for (int i = 1; i <= 3; ++i)
+    {
+        std::string key = std::string(kPresetRoot) + "\\Preset" + std::to_string(i);
+        for (const char* pszName : { "Center", "Space", "Description" })
+        {
+            std::vector<BYTE> data;
+            DWORD dwType = 0;
+            if (CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, key.c_str(), pszName, &dwType, data))
+                dump += key + "\\" + pszName + "=" + std::to_string(dwType) + ":" +
+                        std::string(data.begin(), data.end()) + "\n";
+        }
+    }
+    return dump;
+}
+
+// Where one architecture's package puts things.
+struct PackageLayout
+{
+    int nProgramFiles;     // CSIDL of the Program Files folder
+    REGSAM samView;        // registry view of the factory presets
+    WORD wMachine;         // the program's processor
+};
+const PackageLayout kLayout64 = { CSIDL_PROGRAM_FILES, KEY_WOW64_64KEY, IMAGE_FILE_MACHINE_AMD64 };
+const PackageLayout kLayout32 = { CSIDL_PROGRAM_FILESX86, KEY_WOW64_32KEY, IMAGE_FILE_MACHINE_I386 };
+
+class PackageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ::CoInitialize(nullptr);
+        m_package = PathFromEnvironment("AURELON_PACKAGE");
+        m_upgrade = PathFromEnvironment("AURELON_UPGRADE_PACKAGE");
+        m_package32 = PathFromEnvironment("AURELON_PACKAGE_X86");
+        ASSERT_TRUE(FileExists(m_package)) << m_package;
+        ASSERT_TRUE(FileExists(m_upgrade)) << m_upgrade;
+        m_factory = ReadRegFile(PathFromEnvironment("AURELON_FACTORY_PRESETS"));
+        ASSERT_EQ(m_factory.size(), 3u);
+        RemoveEverything();
+        m_linkName = "\\" + AfxLoadString(IDS_PRODUCT) + ".lnk";
+        // Windows puts a per-machine package's shortcuts in the machine's folders; Wine's
+        // installer resolves those folders to the installing user's. Either is the package's.
+        m_startupFolders = { Folder(CSIDL_COMMON_STARTUP), Folder(CSIDL_STARTUP) };
+        m_groupFolders = { Folder(CSIDL_COMMON_PROGRAMS) + kGroup, Folder(CSIDL_PROGRAMS) + kGroup };
+        for (const std::string& folder : m_startupFolders)
+            ::DeleteFileA((folder + m_linkName).c_str());
+        for (const std::string& folder : m_groupFolders)
+            ::DeleteFileA((folder + m_linkName).c_str());
+        ASSERT_TRUE(InstalledEntries().empty());
+    }
+    void TearDown() override
+    {
+        if (m_program.Process().IsRunning())
+            m_program.Exit();
+        RemoveEverything();
+        ::CoUninitialize();
+    }
+
+    // Leaves no package installed (whatever a failed test left behind).
+    void RemoveEverything()
+    {
+        for (const InstalledEntry& entry : InstalledEntries())
+            Msiexec("/x " + entry.strProductCode + " " + kKeepProgram);
+    }
+
+    std::string ProgramPath(const PackageLayout& layout) const
+    {
+        return Folder(layout.nProgramFiles) + kInstallFolder + "\\Aurelon3D.exe";
+    }
+
+    // The shortcuts of one set: the existing copies among the candidate folders.
+    std::vector<std::string> Links(const std::vector<std::string>& folders) const
+    {
+        std::vector<std::string> links;
+        for (const std::string& folder : folders)
+            if (FileExists(folder + m_linkName))
+                links.push_back(folder + m_linkName);
+        return links;
+    }
+
+    // Everything an installed package of this layout and version puts in place.
+    void ExpectInstalled(const PackageLayout& layout, const std::string& package)
+    {
+        std::string program = ProgramPath(layout);
+        ASSERT_TRUE(FileExists(program)) << program;
+        EXPECT_EQ(ImageMachine(program), layout.wMachine);
+        if (layout.wMachine == IMAGE_FILE_MACHINE_AMD64)
+        {
+            EXPECT_TRUE(FileContents(program) == FileContents(BinPath("Aurelon3D.exe")));
+        }
+        for (const auto& key : m_factory)
+            for (const auto& value : key.second)
+                EXPECT_EQ(MachineText(layout, key.first, value.first), value.second)
+                    << key.first << "\\" << value.first;
+
+        for (const auto* pFolders : { &m_startupFolders, &m_groupFolders })
+        {
+            std::vector<std::string> links = Links(*pFolders);
+            ASSERT_EQ(links.size(), 1u) << pFolders->front();
+            std::string target, description;
+            ASSERT_TRUE(ReadLink(links[0], target, description)) << links[0];
+            EXPECT_EQ(0, lstrcmpiA(target.c_str(), program.c_str())) << target;
+            EXPECT_EQ(description, AfxLoadString(IDS_PRODUCT));
+        }
+
+        std::vector<InstalledEntry> entries = InstalledEntries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].strProductCode, PackageProperty(package, "ProductCode"));
+        EXPECT_EQ(entries[0].strVersion, PackageProperty(package, "ProductVersion"));
+        EXPECT_EQ(entries[0].strPublisher, CompanyName(program));
+        EXPECT_TRUE(FileExists(entries[0].strIcon)) << entries[0].strIcon;
+    }
+
+    // Nothing of any package is left: files, folders, machine keys, shortcuts, entries.
+    void ExpectRemoved(const PackageLayout& layout)
+    {
+        EXPECT_FALSE(FileExists(Folder(layout.nProgramFiles) + kInstallFolder));
+        EXPECT_FALSE(MachineKeyExists(layout, "Software\\Aurelon"));
+        EXPECT_TRUE(Links(m_startupFolders).empty());
+        for (const std::string& folder : m_groupFolders)
+        {
+            EXPECT_FALSE(FileExists(folder)) << folder;
+            EXPECT_FALSE(FileExists(folder.substr(0, folder.rfind('\\')))) << folder;
+        }
+        EXPECT_TRUE(InstalledEntries().empty());
+    }
+
+    std::string MachineText(const PackageLayout& layout, const std::string& key, const std::string& name)
+    {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | layout.samView, &hKey) != ERROR_SUCCESS)
+            return "(no key)";
+        std::string text = RegistryText(hKey, name.c_str());
+        ::RegCloseKey(hKey);
+        return text;
+    }
+
+    // A value of a factory preset, as the packages' source holds it.
+    std::string Factory(int nPreset, const char* pszName)
+    {
+        return m_factory[std::string(kPresetRoot) + "\\Preset" + std::to_string(nPreset)][pszName];
+    }
+
+    // Sets the access rights of a machine key (SDDL); its owner may always set them again.
+    bool SetMachineKeyAccess(const PackageLayout& layout, const std::string& key, const char* pszSddl)
+    {
+        PSECURITY_DESCRIPTOR pSD = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSD, nullptr))
+            return false;
+        HKEY hKey = nullptr;
+        bool bOK = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC | layout.samView, &hKey) ==
+                       ERROR_SUCCESS &&
+                   ::RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, pSD) == ERROR_SUCCESS;
+        if (hKey != nullptr)
+            ::RegCloseKey(hKey);
+        ::LocalFree(pSD);
+        return bOK;
+    }
+
+    bool MachineKeyWritable(const PackageLayout& layout, const std::string& key)
+    {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | layout.samView, &hKey) !=
+            ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(hKey);
+        return true;
+    }
+
+    bool MachineKeyExists(const PackageLayout& layout, const char* pszKey)
+    {
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ | layout.samView, &hKey) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(hKey);
+        return true;
+    }
+
+    std::string m_package, m_upgrade, m_package32, m_linkName;
+    RegistryTexts m_factory;   // the packages' presets, read from their source
+    std::vector<std::string> m_startupFolders, m_groupFolders;
+    CAurelonProgram m_program;   // its construction clears both hives' preset keys
+};
+}
+
+TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
+{
+    // The user's own preset 3 exists before the package does.
+    std::string user3 = std::string(kPresetRoot) + "\\Preset3";
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, user3.c_str(), "Center", 1));
+    ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, user3.c_str(), "Space", 2));
+    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, user3.c_str(), "Description", "Mine"));
+
+    ASSERT_EQ(Install(m_package), kSuccess);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    EXPECT_EQ(PackageProperty(m_package, "ProductVersion"), FileProductVersion(ProgramPath(kLayout64)));
+
+    // The installed program shows the factory presets and applies their levels.
+    m_program.UseExecutable(ProgramPath(kLayout64));
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), Factory(2, "Description"));
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET3), "Mine");
+    m_program.Click(IDC_PRESET2);
+    DWORD dwCenter = std::stoul(Factory(2, "Center"));
+    DWORD dwSpace = std::stoul(Factory(2, "Space"));
+    EXPECT_EQ(m_program.ChipValue(kCenter), dwCenter * kStep);
+    EXPECT_EQ(m_program.ChipValue(kSpace), dwSpace * kStep);
+    EXPECT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == static_cast<int>(dwCenter) &&
+                                       m_program.SliderPos(IDC_SPACE) == static_cast<int>(dwSpace); }, 5000));
+    ASSERT_TRUE(m_program.Exit());
+    const std::string userPresets = UserPresets();   // all three, written at exit
+    ASSERT_NE(userPresets.find("Mine"), std::string::npos);
+
+    // The same package again changes nothing.
+    EXPECT_EQ(Install(m_package), kSuccess);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+
+    // A newer package replaces the installed one in place.
+    EXPECT_EQ(Install(m_upgrade), kSuccess);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    EXPECT_EQ(UserPresets(), userPresets);
+
+    // The older package refuses to go over the newer one and leaves it whole.
+    EXPECT_EQ(Install(m_package), kInstallFailure);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+
+    EXPECT_EQ(Uninstall(m_upgrade), kSuccess);
+    ExpectRemoved(kLayout64);
+    EXPECT_EQ(UserPresets(), userPresets);
+
+    // Removing what is not installed is refused and touches nothing: by product code, as
+    // the uninstall entry does it; by package file Windows answers the same, Wine 8 with 0.
+    EXPECT_EQ(Msiexec("/x " + PackageProperty(m_upgrade, "ProductCode")), kUnknownProduct);
+    DWORD dwResult = Uninstall(m_upgrade);
+    EXPECT_TRUE(dwResult == kUnknownProduct || dwResult == kSuccess) << dwResult;
+    ExpectRemoved(kLayout64);
+    EXPECT_EQ(UserPresets(), userPresets);
+}
+
+TEST_F(PackageTest, AStandardUserGetsTheFactoryPresets)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    // As a standard user sees the machine's keys: readable, not writable.
+    for (const auto& key : m_factory)
+    {
+        ASSERT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KR;;;WD)")) << key.first;
+        ASSERT_FALSE(MachineKeyWritable(kLayout64, key.first)) << key.first;
+    }
+    m_program.UseExecutable(ProgramPath(kLayout64));
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
+
+    // "Save Settings" over preset 1 at other levels, then "Restore to Default": the factory
+    // levels again, without the "no default settings" notice.
+    m_program.Scroll(IDC_CENTER, 1);
+    ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
+    ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 2));   // "&Restore to Default"
+    m_program.Sync();
+    for (HWND hDlg : FindTopWindows("#32770", AfxLoadString(IDS_TITLE_SRS).c_str(), m_program.Process().GetId()))
+        EXPECT_EQ(hDlg, m_program.Panel()) << "a notice: " << DialogMessageText(hDlg);
+    ASSERT_TRUE(m_program.Exit());
+    std::vector<BYTE> center;
+    DWORD dwType = 0;
+    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, (std::string(kPresetRoot) + "\\Preset1").c_str(),
+                                         "Center", &dwType, center));
+    ASSERT_EQ(center.size(), sizeof(DWORD));
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(center.data()), std::stoul(Factory(1, "Center")));
+
+    for (const auto& key : m_factory)
+        EXPECT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KA;;;WD)")) << key.first;
+    EXPECT_EQ(Uninstall(m_package), kSuccess);
+    ExpectRemoved(kLayout64);
+}
+
+TEST_F(PackageTest, InstallWhileTheProgramRunsCompletesAndLeavesItRunning)
+{
+    ASSERT_TRUE(m_program.StartResident());   // the bare executable, not installed
+    ASSERT_EQ(Install(m_package), kSuccess);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    EXPECT_TRUE(m_program.Process().IsRunning());
+    EXPECT_NE(m_program.Panel(), nullptr);
+    ASSERT_TRUE(m_program.Exit());
+    EXPECT_EQ(Uninstall(m_package), kSuccess);
+    ExpectRemoved(kLayout64);
+}
+
+TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
+{
+    if (m_package32.empty())
+        GTEST_SKIP() << "AURELON_PACKAGE_X86 is empty";
+    ASSERT_TRUE(FileExists(m_package32)) << m_package32;
+    ASSERT_EQ(Install(m_package32), kSuccess);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
+    EXPECT_FALSE(FileExists(ProgramPath(kLayout64)));
+    EXPECT_FALSE(MachineKeyExists(kLayout64, "Software\\Aurelon"));
+
+    // The x64 package of the same version does not install beside it (the shortcuts are one).
+    EXPECT_EQ(Install(m_package), kInstallFailure);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
+
+    EXPECT_EQ(Uninstall(m_package32, kKeepProgram), kSuccess);
+    ExpectRemoved(kLayout32);
+}
+
+TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    m_program.UseExecutable(ProgramPath(kLayout64));
+    DWORD dwExitCode = ~0u;
+
+    // Its file in use, the old program would outlive the upgrade: it is ended as by "Exit".
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(Install(m_upgrade), kSuccess);
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
+    EXPECT_EQ(dwExitCode, 0u);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    EXPECT_NE(UserPresets(), "");   // saved on the way out
+
+    // A refused install leaves the running program alone.
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(Install(m_package), kInstallFailure);
+    EXPECT_TRUE(m_program.Process().IsRunning());
+
+    // Uninstalling ends it too, and then nothing is left behind.
+    EXPECT_EQ(Uninstall(m_upgrade), kSuccess);
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
+    EXPECT_EQ(dwExitCode, 0u);
+    ExpectRemoved(kLayout64);
+}

@@ -96,11 +96,17 @@ BEGIN_MESSAGE_MAP(CPanelHost, CDialog)
     ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColorBtn)
 END_MESSAGE_MAP()
 
+// Handles what is queued except mouse input. These tests drive the button with mouse
+// messages of their own; input from the real pointer (left near the panel by an earlier
+// program, or met by the window as it appears under it) would reach the button as well,
+// at any moment while a press holds the capture, and press or release it by its own position.
 void PumpMessages()
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
     {
+        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }

@@ -1,5 +1,7 @@
 #include "MixerTestKit.h"
 
+#include "mixer/MixerControls.h"
+#include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 
 std::string PathBesideTest(const char* pszName)
@@ -31,6 +33,27 @@ void CChipTest::SetUp()
 {
     ASSERT_TRUE(Chip().IsLoaded()) << "chipsim.dll beside the test";
     SetChipLayout(CHIPSIM_LAYOUT_SRS);
+}
+
+void CChipDeviceTest::SetUp()
+{
+    CChipTest::SetUp();
+    OpenChip();
+}
+
+void CChipDeviceTest::TearDown()
+{
+    if (m_hMixer != nullptr)
+        CloseMixerDevice(m_hMixer);
+}
+
+void CChipDeviceTest::OpenChip()
+{
+    if (m_hMixer != nullptr)
+        CloseMixerDevice(m_hMixer);
+    m_hMixer = nullptr;
+    ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
+    ASSERT_TRUE(OpenMixerDevice(&m_hMixer, m_nDevice, m_window.GetHandle()));
 }
 
 namespace
@@ -81,6 +104,17 @@ void CRecorderWindow::WaitFor(size_t cMessages, DWORD dwTimeout)
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         Pump();
     }
+}
+
+std::vector<LPARAM> CRecorderWindow::ControlIds() const
+{
+    std::vector<LPARAM> ids;
+    for (const CRecordedMessage& message : m_messages)
+    {
+        EXPECT_EQ(static_cast<UINT>(MM_MIXM_CONTROL_CHANGE), message.nMessage);
+        ids.push_back(message.lParam);
+    }
+    return ids;
 }
 
 LRESULT CALLBACK CRecorderWindow::WindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)

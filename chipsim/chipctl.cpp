@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chipsim/ChipSimClient.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDriver.h"
 
 namespace
@@ -206,12 +207,7 @@ int AccessControl(CTool& tool, const std::vector<std::string>& args, BOOL bSet)
         mixer.m_pfnClose(hMixer);
         return c_nExitFailed;
     }
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(dwValue);
-    details.paDetails = &dwValue;
+    MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
     HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(hMixer);
     result = bSet ? mixer.m_pfnSetControlDetails(hObject, &details, MIXER_SETCONTROLDETAILSF_VALUE)
                   : mixer.m_pfnGetControlDetails(hObject, &details, MIXER_GETCONTROLDETAILSF_VALUE);

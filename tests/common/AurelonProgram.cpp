@@ -2,6 +2,7 @@
 #include "RegistrySandbox.h"
 #include "app/PrivateMessages.h"
 #include "mixer/Mixer3D.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
@@ -260,13 +261,7 @@ bool CAurelonProgram::SetChipValue(DWORD dwControlID, DWORD dwValue) const
     HMIXER hMixer = nullptr;
     if (Driver().m_pfnOpen(&hMixer, 0, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
         return false;
-    MIXERCONTROLDETAILS_UNSIGNED detail = { dwValue };
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(detail);
-    details.paDetails = &detail;
+    MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
     bool bOK = Driver().m_pfnSetControlDetails(reinterpret_cast<HMIXEROBJ>(hMixer), &details, 0) ==
                MMSYSERR_NOERROR;
     Driver().m_pfnClose(hMixer);

@@ -151,15 +151,10 @@ BOOL ResolveControl(const CMixerDriver& mixer, HMIXER hMixer, UINT nDevice, cons
     else
     {
         HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(hMixer);
-        MIXERCONTROLA control = {};
-        control.cbStruct = sizeof(control);
-        MIXERLINECONTROLSA controls = {};
-        controls.cbStruct = sizeof(controls);
+        MIXERCONTROLA control;
+        MIXERLINECONTROLSA controls = SingleControlQuery(&control);
         controls.dwControlType = std::strcmp(pszControl, "mute") == 0 ? MIXERCONTROL_CONTROLTYPE_MUTE
                                                                        : MIXERCONTROL_CONTROLTYPE_VOLUME;
-        controls.cControls = 1;
-        controls.cbmxctrl = sizeof(control);
-        controls.pamxctrl = &control;
         if (!Find3DLine(mixer, hObject, nDevice, &controls.dwLineID)
             || mixer.m_pfnGetLineControls(hObject, &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR)
         {

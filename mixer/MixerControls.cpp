@@ -14,14 +14,8 @@ HMIXEROBJ MixerObject(HMIXER hMixer)
 // Describes one control by id, for MIXER_GETLINECONTROLSF_ONEBYID.
 BOOL QueryControl(HMIXER hMixer, DWORD nControlID, MIXERCONTROLA* pControl)
 {
-    *pControl = MIXERCONTROLA();
-    pControl->cbStruct = sizeof(*pControl);
-    MIXERLINECONTROLSA controls = {};
-    controls.cbStruct = sizeof(controls);
+    MIXERLINECONTROLSA controls = SingleControlQuery(pControl);
     controls.dwControlID = nControlID;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(*pControl);
-    controls.pamxctrl = pControl;
     return GetMixerDriver().m_pfnGetLineControls(MixerObject(hMixer), &controls,
                                                  MIXER_GETLINECONTROLSF_ONEBYID) == MMSYSERR_NOERROR;
 }

@@ -1,6 +1,7 @@
 #include "MixerTestKit.h"
 
 #include "mixer/MixerControls.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 
@@ -204,14 +205,9 @@ BOOL DescribeControl(UINT nDevice, DWORD dwControlID, std::string* pstrLine, DWO
 {
     const CMixerDriver& driver = GetMixerDriver();
     HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(nDevice));
-    MIXERCONTROLA control = {};
-    control.cbStruct = sizeof(control);
-    MIXERLINECONTROLSA controls = {};
-    controls.cbStruct = sizeof(controls);
+    MIXERCONTROLA control;
+    MIXERLINECONTROLSA controls = SingleControlQuery(&control);
     controls.dwControlID = dwControlID;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(control);
-    controls.pamxctrl = &control;
     if (driver.m_pfnGetLineControls(hObject, &controls, MIXER_GETLINECONTROLSF_ONEBYID) != MMSYSERR_NOERROR)
         return FALSE;
     MIXERLINEA line = {};

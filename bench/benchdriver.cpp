@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 #include "chipsim/ChipSimClient.h"
+#include "mixer/MixerDetails.h"
 
 namespace
 {
@@ -413,13 +414,7 @@ public:
     }
     BOOL Write(DWORD dwControlID, DWORD dwValue) const
     {
-        MIXERCONTROLDETAILS_UNSIGNED detail = { dwValue };
-        MIXERCONTROLDETAILS details = {};
-        details.cbStruct = sizeof(details);
-        details.dwControlID = dwControlID;
-        details.cChannels = 1;
-        details.cbDetails = sizeof(detail);
-        details.paDetails = &detail;
+        MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
         return m_pfnSet(reinterpret_cast<HMIXEROBJ>(m_hMixer), &details, 0) == MMSYSERR_NOERROR;
     }
     DWORD Value(DWORD dwControlID) const

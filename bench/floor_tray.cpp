@@ -11,6 +11,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <string.h>
+#include "mixer/MixerDetails.h"
 
 namespace
 {
@@ -59,16 +60,11 @@ BOOL OpenMixer(HWND hWnd)
 // The least a follower does per notification: read the control that changed.
 void ReadControl(DWORD dwControlID)
 {
-    MIXERCONTROLDETAILS_UNSIGNED detail = {};
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(detail);
-    details.paDetails = &detail;
+    DWORD dwValue = 0;
+    MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
     if (g_pfnGetDetails(reinterpret_cast<HMIXEROBJ>(g_hMixer), &details, MIXER_GETCONTROLDETAILSF_VALUE) ==
         MMSYSERR_NOERROR)
-        g_dwValue = detail.dwValue;
+        g_dwValue = dwValue;
 }
 
 LRESULT CALLBACK FloorWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

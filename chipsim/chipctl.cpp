@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chipsim/ChipSimClient.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDriver.h"
 
 namespace
@@ -150,15 +151,10 @@ BOOL ResolveControl(const CMixerDriver& mixer, HMIXER hMixer, UINT nDevice, cons
     else
     {
         HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(hMixer);
-        MIXERCONTROLA control = {};
-        control.cbStruct = sizeof(control);
-        MIXERLINECONTROLSA controls = {};
-        controls.cbStruct = sizeof(controls);
+        MIXERCONTROLA control;
+        MIXERLINECONTROLSA controls = SingleControlQuery(&control);
         controls.dwControlType = std::strcmp(pszControl, "mute") == 0 ? MIXERCONTROL_CONTROLTYPE_MUTE
                                                                        : MIXERCONTROL_CONTROLTYPE_VOLUME;
-        controls.cControls = 1;
-        controls.cbmxctrl = sizeof(control);
-        controls.pamxctrl = &control;
         if (!Find3DLine(mixer, hObject, nDevice, &controls.dwLineID)
             || mixer.m_pfnGetLineControls(hObject, &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR)
         {
@@ -206,12 +202,7 @@ int AccessControl(CTool& tool, const std::vector<std::string>& args, BOOL bSet)
         mixer.m_pfnClose(hMixer);
         return c_nExitFailed;
     }
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(dwValue);
-    details.paDetails = &dwValue;
+    MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
     HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(hMixer);
     result = bSet ? mixer.m_pfnSetControlDetails(hObject, &details, MIXER_SETCONTROLDETAILSF_VALUE)
                   : mixer.m_pfnGetControlDetails(hObject, &details, MIXER_GETCONTROLDETAILSF_VALUE);

@@ -1,6 +1,7 @@
 #include "mixer/MixerControls.h"
 
 #include "framework/App.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDriver.h"
 
 namespace
@@ -13,35 +14,16 @@ HMIXEROBJ MixerObject(HMIXER hMixer)
 // Describes one control by id, for MIXER_GETLINECONTROLSF_ONEBYID.
 BOOL QueryControl(HMIXER hMixer, DWORD nControlID, MIXERCONTROLA* pControl)
 {
-    *pControl = MIXERCONTROLA();
-    pControl->cbStruct = sizeof(*pControl);
-    MIXERLINECONTROLSA controls = {};
-    controls.cbStruct = sizeof(controls);
+    MIXERLINECONTROLSA controls = SingleControlQuery(pControl);
     controls.dwControlID = nControlID;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(*pControl);
-    controls.pamxctrl = pControl;
     return GetMixerDriver().m_pfnGetLineControls(MixerObject(hMixer), &controls,
                                                  MIXER_GETLINECONTROLSF_ONEBYID) == MMSYSERR_NOERROR;
-}
-
-// One channel, one 32-bit detail (a BOOLEAN's fValue or an UNSIGNED's dwValue).
-MIXERCONTROLDETAILS DetailsOf(DWORD nControlID, DWORD* pdwDetail)
-{
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = nControlID;
-    details.cChannels = 1;
-    details.cMultipleItems = 0;
-    details.cbDetails = sizeof(*pdwDetail);
-    details.paDetails = pdwDetail;
-    return details;
 }
 
 DWORD GetDetail(HMIXER hMixer, DWORD nControlID)
 {
     DWORD dwDetail = 0;
-    MIXERCONTROLDETAILS details = DetailsOf(nControlID, &dwDetail);
+    MIXERCONTROLDETAILS details = SingleValueDetails(nControlID, &dwDetail);
     // A failed read leaves the 0 in place.
     GetMixerDriver().m_pfnGetControlDetails(MixerObject(hMixer), &details,
                                             MIXER_GETCONTROLDETAILSF_VALUE);
@@ -50,7 +32,7 @@ DWORD GetDetail(HMIXER hMixer, DWORD nControlID)
 
 MMRESULT SetDetail(HMIXER hMixer, DWORD nControlID, DWORD dwDetail)
 {
-    MIXERCONTROLDETAILS details = DetailsOf(nControlID, &dwDetail);
+    MIXERCONTROLDETAILS details = SingleValueDetails(nControlID, &dwDetail);
     return GetMixerDriver().m_pfnSetControlDetails(MixerObject(hMixer), &details,
                                                    MIXER_SETCONTROLDETAILSF_VALUE);
 }

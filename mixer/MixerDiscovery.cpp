@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/App.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
 #include "support/RegistryKey.h"
@@ -42,15 +43,10 @@ int VariantOfName(const char (&szShortName)[MIXER_SHORT_NAME_CHARS], const char*
 // when the line has none.
 void FindControlByType(HMIXER hMixer, DWORD dwLineID, DWORD dwControlType, DWORD* pnControlID)
 {
-    MIXERCONTROLA control = {};
-    control.cbStruct = sizeof(control);
-    MIXERLINECONTROLSA controls = {};
-    controls.cbStruct = sizeof(controls);
+    MIXERCONTROLA control;
+    MIXERLINECONTROLSA controls = SingleControlQuery(&control);
     controls.dwLineID = dwLineID;
     controls.dwControlType = dwControlType;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(control);
-    controls.pamxctrl = &control;
     if (GetMixerDriver().m_pfnGetLineControls(reinterpret_cast<HMIXEROBJ>(hMixer), &controls,
                                               MIXER_GETLINECONTROLSF_ONEBYTYPE) == MMSYSERR_NOERROR)
         *pnControlID = control.dwControlID;

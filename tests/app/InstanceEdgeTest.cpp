@@ -26,8 +26,6 @@ bool FileExists(const std::string& path)
 class InstanceEdgeTest : public ::testing::Test
 {
 protected:
-    bool PanelVisible() { return ::IsWindowVisible(m_program.Panel()) != FALSE; }
-
     // Opens the panel at a point, as a tray click there would.
     bool ShowPanelAt(int x, int y)
     {
@@ -36,7 +34,7 @@ protected:
             m_program.Command(ID_SETTINGS);
             m_program.Sync();
             ::GetWindowRect(m_program.Panel(), &rc);
-            return PanelVisible() && rc.left == x && rc.top == y;
+            return m_program.PanelVisible() && rc.left == x && rc.top == y;
         }, 10000);
     }
 
@@ -55,12 +53,7 @@ TEST_F(InstanceEdgeTest, InstallSwitchWhileResidentWritesNoShortcut)
     ::DeleteFileA(groupLink.c_str());
 
     ASSERT_TRUE(m_program.StartResident());
-    CProcess second;
-    ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
-    HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
-    ASSERT_NE(hNotice, nullptr);
-    PressDialogButton(hNotice, IDOK);
-    ASSERT_TRUE(second.WaitForExit(10000));
+    ASSERT_TRUE(m_program.AnswerSecondStart("-install"));
     EXPECT_FALSE(FileExists(startupLink));
     EXPECT_FALSE(FileExists(groupLink));
 
@@ -81,12 +74,12 @@ TEST_F(InstanceEdgeTest, ShowRequestShowsThePanelWhereItLastWas)
     ASSERT_TRUE(m_program.StartResident());
     ASSERT_TRUE(ShowPanelAt(150, 120));
     ::SendMessageA(m_program.Panel(), WM_COMMAND, IDOK, 0);
-    ASSERT_FALSE(PanelVisible());
+    ASSERT_FALSE(m_program.PanelVisible());
     ASSERT_TRUE(MoveCursorTo(400, 300));
 
     // The request returns once handled: a notice would have kept it waiting.
     ::SendMessageA(m_program.MainWnd(), WM_INSTANCENOTIFY, 1, 0);
-    EXPECT_TRUE(PanelVisible());
+    EXPECT_TRUE(m_program.PanelVisible());
     RECT rc;
     ::GetWindowRect(m_program.Panel(), &rc);
     EXPECT_EQ(rc.left, 150);
@@ -105,7 +98,7 @@ TEST_F(InstanceEdgeTest, SwitchingBackToTheProgramDoesNotShowThePanel)
     ASSERT_NE(hOther, nullptr);
     EXPECT_TRUE(WaitUntil([&] {
         ::SetForegroundWindow(hOther);
-        return ::GetForegroundWindow() == hOther && !PanelVisible();
+        return ::GetForegroundWindow() == hOther && !m_program.PanelVisible();
     }));
 
     // Back to the program: the system tells each of its top-level windows.
@@ -113,7 +106,7 @@ TEST_F(InstanceEdgeTest, SwitchingBackToTheProgramDoesNotShowThePanel)
     for (HWND hWnd : FindTopWindows(nullptr, nullptr, m_program.Process().GetId()))
         ::SendMessageA(hWnd, WM_ACTIVATEAPP, TRUE, static_cast<LPARAM>(dwThread));
     m_program.Sync();
-    EXPECT_FALSE(PanelVisible());
+    EXPECT_FALSE(m_program.PanelVisible());
     ::DestroyWindow(hOther);
 }
 }

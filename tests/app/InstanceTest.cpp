@@ -84,12 +84,7 @@ TEST_F(InstanceTest, SecondStartShowsNoticeAndWaitsForIt)
 TEST_F(InstanceTest, InstallSwitchWithResidentInstanceOnlyShowsNotice)
 {
     ASSERT_TRUE(m_program.StartResident());
-    CProcess second;
-    ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
-    HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
-    ASSERT_NE(hNotice, nullptr);
-    PressDialogButton(hNotice, IDOK);
-    EXPECT_TRUE(second.WaitForExit(10000));
+    EXPECT_TRUE(m_program.AnswerSecondStart("-install"));
 }
 
 TEST_F(InstanceTest, ShowRequestShowsPanelWithoutNotice)

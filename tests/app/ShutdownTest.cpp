@@ -37,16 +37,6 @@ const char* StateName(ModalState state)
     return s_names[state];
 }
 
-DWORD UserDword(const char* pszPath, const char* pszName)
-{
-    DWORD dwType = 0;
-    std::vector<BYTE> data;
-    if (!CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, pszPath, pszName, &dwType, data) ||
-        dwType != REG_DWORD || data.size() != 4)
-        return 0xFFFFFFFF;
-    return *reinterpret_cast<const DWORD*>(data.data());
-}
-
 class ShutdownTest : public ::testing::TestWithParam<std::tuple<CloseRequest, ModalState>>
 {
 protected:
@@ -131,9 +121,9 @@ TEST_P(ShutdownTest, EndsLikeExitWithThePresetsSaved)
     EXPECT_EQ(dwCode, 0u) << std::hex << dwCode;
     EXPECT_FALSE(TrayIconPresent(m_hReceiver));
     // Every preset reached the user's keys: the factory levels of preset 1 as numbers.
-    EXPECT_EQ(UserDword(kPreset1, "Center"), 7u);
-    EXPECT_EQ(UserDword(kPreset1, "Space"), 3u);
-    EXPECT_EQ(UserDword(kPreset3, "Center"), 0u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Center"), 7u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Space"), 3u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset3, "Center"), 0u);
     if (state == STATE_RUNNING_NOTICE)
     {
         EXPECT_TRUE(m_second.WaitForExit(10000)) << "the second start still waits";
@@ -198,7 +188,8 @@ protected:
         EXPECT_NE(nAnswer, 0u);
         ASSERT_NE(::SendMessageTimeoutA(hMain, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
                                         5000, &nAnswer), 0);
-        ASSERT_EQ(UserDword(kPreset1, "Center"), 7u) << "not saved at the session end";
+        ASSERT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Center"), 7u)
+            << "not saved at the session end";
     }
 
     void SetUp() override
@@ -216,7 +207,8 @@ TEST_F(SessionEndTest, SavesThePresetsOnce)
     EndSession();
     ASSERT_TRUE(CRegistrySandbox::SetDword(HKEY_CURRENT_USER, kPreset1, "Center", 99));
     ASSERT_TRUE(m_program.Exit());
-    EXPECT_EQ(UserDword(kPreset1, "Center"), 99u) << "saved again at the exit";
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Center"), 99u)
+        << "saved again at the exit";
 }
 
 TEST_F(SessionEndTest, ChangeAfterTheSessionEndIsSavedAtExit)
@@ -227,6 +219,6 @@ TEST_F(SessionEndTest, ChangeAfterTheSessionEndIsSavedAtExit)
     ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == 5; }));
     ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
     ASSERT_TRUE(m_program.Exit());
-    EXPECT_EQ(UserDword(kPreset1, "Center"), 5u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Center"), 5u);
 }
 }

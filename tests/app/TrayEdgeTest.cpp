@@ -9,8 +9,6 @@ namespace
 class TrayEdgeTest : public ::testing::Test
 {
 protected:
-    bool PanelVisible() { return ::IsWindowVisible(m_program.Panel()) != FALSE; }
-
     // Right click on a window of the panel, as the window passes it on to the panel.
     void ContextMenuOn(HWND hWnd)
     {
@@ -31,18 +29,17 @@ TEST_F(TrayEdgeTest, MiddleButtonAndOtherMouseMessagesDoNothing)
     for (UINT nMessage : anIgnored)
         m_program.Tray(nMessage);
     m_program.Sync();
-    EXPECT_FALSE(PanelVisible());
+    EXPECT_FALSE(m_program.PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
     // The same icon answers the messages it knows.
     m_program.Tray(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.PanelVisible(); }, 5000));
 }
 
 TEST_F(TrayEdgeTest, RightClickOnASliderOrThePanelShowsNoMenu)
 {
     ASSERT_TRUE(m_program.StartResident());
-    m_program.Command(ID_SETTINGS);
-    ASSERT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    ASSERT_TRUE(m_program.ShowPanel());
     for (int nID : { IDC_CENTER, IDC_SPACE, IDC_ENABLED })
         ContextMenuOn(m_program.Control(nID));
     ContextMenuOn(m_program.Panel());
@@ -50,8 +47,8 @@ TEST_F(TrayEdgeTest, RightClickOnASliderOrThePanelShowsNoMenu)
     EXPECT_EQ(FindVisibleMenu(), nullptr);
     // A preset button's does.
     ContextMenuOn(m_program.Control(IDC_PRESET2));
-    HWND hMenu = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    HWND hMenu = WaitForVisibleMenu();
+    EXPECT_NE(hMenu, nullptr);
     if (hMenu != nullptr)
         ::PostMessageA(hMenu, WM_KEYDOWN, VK_ESCAPE, 0);
 }

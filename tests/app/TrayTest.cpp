@@ -12,8 +12,6 @@ namespace
 class TrayTest : public ::testing::Test
 {
 protected:
-    bool PanelVisible() { return ::IsWindowVisible(m_program.Panel()) != FALSE; }
-
     // Whether the shell holds the icon: modifying it succeeds only then.
     bool IconPresent()
     {
@@ -40,7 +38,7 @@ TEST_F(TrayTest, LeftClickShowsPanelAtCursorButReleaseAloneDoesNot)
     m_program.Tray(WM_LBUTTONUP);
     m_program.Tray(WM_MOUSEMOVE);
     m_program.Sync();
-    EXPECT_FALSE(PanelVisible());
+    EXPECT_FALSE(m_program.PanelVisible());
 
     // The pointer's move may reach the program a little later (see MoveCursorTo): click
     // until the panel shows where the pointer is.
@@ -50,7 +48,7 @@ TEST_F(TrayTest, LeftClickShowsPanelAtCursorButReleaseAloneDoesNot)
         m_program.Tray(WM_LBUTTONUP);
         m_program.Sync();
         ::GetWindowRect(m_program.Panel(), &rc);
-        return PanelVisible() && rc.left == 200 && rc.top == 150;
+        return m_program.PanelVisible() && rc.left == 200 && rc.top == 150;
     }, 10000)) << rc.left << "," << rc.top;
 }
 
@@ -58,21 +56,20 @@ TEST_F(TrayTest, DoubleClickShowsPanel)
 {
     ASSERT_TRUE(m_program.StartResident());
     m_program.Tray(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.PanelVisible(); }, 5000));
 }
 
 TEST_F(TrayTest, RightPressHidesPanelAndOpensTrayMenu)
 {
     ASSERT_TRUE(m_program.StartResident());
-    m_program.Command(ID_SETTINGS);
-    ASSERT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    ASSERT_TRUE(m_program.ShowPanel());
     m_program.Tray(WM_RBUTTONDOWN);
-    HWND hMenu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
-    EXPECT_FALSE(PanelVisible());
+    HWND hMenu = WaitForVisibleMenu();
+    ASSERT_NE(hMenu, nullptr);
+    EXPECT_FALSE(m_program.PanelVisible());
     // "&Settings..." is the first item.
     ChooseMenuItem(hMenu, 1);
-    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.PanelVisible(); }, 5000));
 }
 
 TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
@@ -82,8 +79,8 @@ TEST_F(TrayTest, ExitFromTrayMenuEndsAndSaves)
     CWindowWitness witness;
     ASSERT_TRUE(witness.IsInstalled());
     m_program.Tray(WM_RBUTTONDOWN);
-    HWND hMenu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    HWND hMenu = WaitForVisibleMenu();
+    ASSERT_NE(hMenu, nullptr);
     ChooseMenuItem(hMenu, 3);   // "E&xit"
     DWORD dwCode = 1;
     ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
@@ -98,8 +95,8 @@ TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
 {
     ASSERT_TRUE(m_program.StartResident());
     m_program.Tray(WM_RBUTTONDOWN);
-    HWND hMenu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000));
+    HWND hMenu = WaitForVisibleMenu();
+    ASSERT_NE(hMenu, nullptr);
     ChooseMenuItem(hMenu, 2);   // "&About"
     HWND hAbout = WaitForAbout();
     ASSERT_NE(hAbout, nullptr);
@@ -108,11 +105,11 @@ TEST_F(TrayTest, AboutBoxLocksTrayClicksButNotDoubleClicks)
     m_program.Tray(WM_LBUTTONUP);
     m_program.Tray(WM_RBUTTONDOWN);
     m_program.Sync();   // the three callbacks have been handled
-    EXPECT_FALSE(PanelVisible());
+    EXPECT_FALSE(m_program.PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
 
     m_program.Tray(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.PanelVisible(); }, 5000));
 
     PressDialogButton(hAbout, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hAbout); }, 5000));
@@ -130,7 +127,7 @@ TEST_F(TrayTest, CallbacksForUnknownIconsAreIgnored)
         m_program.Tray(WM_RBUTTONDOWN, nID);
     }
     m_program.Sync();
-    EXPECT_FALSE(PanelVisible());
+    EXPECT_FALSE(m_program.PanelVisible());
     EXPECT_EQ(FindVisibleMenu(), nullptr);
     EXPECT_TRUE(m_program.Process().IsRunning());
 }
@@ -147,7 +144,7 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgain)
     SendTo(m_program.TrayReceiver(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(IconPresent());
     m_program.Tray(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitUntil([&] { return PanelVisible(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program.PanelVisible(); }, 5000));
 }
 
 TEST_F(TrayTest, AboutBoxShowsVersionLinesAndTheTechnologysNotice)

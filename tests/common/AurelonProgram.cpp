@@ -2,6 +2,7 @@
 #include "RegistrySandbox.h"
 #include "app/PrivateMessages.h"
 #include "mixer/Mixer3D.h"
+#include "mixer/MixerDetails.h"
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
@@ -11,6 +12,7 @@ namespace
 {
 const char kProgram[] = "Aurelon3D.exe";
 const char kMainClass[] = "Aurelon3DAudioControl";
+const char kProduct[] = "Aurelon 3D Audio Control";
 
 std::string ChipPath()
 {
@@ -105,6 +107,18 @@ bool CAurelonProgram::Exit()
     return m_process.WaitForExit(15000, &dwCode) && dwCode == 0;
 }
 
+bool CAurelonProgram::AnswerSecondStart(const char* pszArgs)
+{
+    CProcess second;
+    if (!second.Start("\"" + m_strExecutable + "\" " + pszArgs))
+        return false;
+    HWND hNotice = WaitForDialog(kProduct, m_process.GetId());
+    if (hNotice == nullptr)
+        return false;
+    PressDialogButton(hNotice, IDOK);
+    return second.WaitForExit(10000);
+}
+
 HWND CAurelonProgram::MainWnd() const
 {
     return FindTopWindow(kMainClass, nullptr, m_process.GetId());
@@ -147,6 +161,12 @@ void CAurelonProgram::Scroll(int nID, int nPosition, UINT nCode) const
 void CAurelonProgram::Command(UINT nID) const
 {
     ::PostMessageA(Panel(), WM_COMMAND, nID, 0);
+}
+
+bool CAurelonProgram::ShowPanel() const
+{
+    Command(ID_SETTINGS);
+    return WaitUntil([&] { return PanelVisible(); }, 5000);
 }
 
 HWND CAurelonProgram::TrayReceiver() const
@@ -219,8 +239,8 @@ bool CAurelonProgram::PresetMenu(int nButtonID, int nItem) const
     ::GetWindowRect(Control(nButtonID), &rc);
     ::PostMessageA(Panel(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(nButtonID)),
                    MAKELPARAM(rc.left + 2, rc.top + 2));
-    HWND hMenu = nullptr;
-    if (!WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, 5000))
+    HWND hMenu = WaitForVisibleMenu();
+    if (hMenu == nullptr)
         return false;
     ChooseMenuItem(hMenu, nItem);
     return WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000);
@@ -260,13 +280,7 @@ bool CAurelonProgram::SetChipValue(DWORD dwControlID, DWORD dwValue) const
     HMIXER hMixer = nullptr;
     if (Driver().m_pfnOpen(&hMixer, 0, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
         return false;
-    MIXERCONTROLDETAILS_UNSIGNED detail = { dwValue };
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(detail);
-    details.paDetails = &detail;
+    MIXERCONTROLDETAILS details = SingleValueDetails(dwControlID, &dwValue);
     bool bOK = Driver().m_pfnSetControlDetails(reinterpret_cast<HMIXEROBJ>(hMixer), &details, 0) ==
                MMSYSERR_NOERROR;
     Driver().m_pfnClose(hMixer);
@@ -291,6 +305,13 @@ HWND FindVisibleMenu()
             return hWnd;
     }
     return nullptr;
+}
+
+HWND WaitForVisibleMenu(DWORD dwTimeoutMs)
+{
+    HWND hMenu = nullptr;
+    WaitUntil([&] { return (hMenu = FindVisibleMenu()) != nullptr; }, dwTimeoutMs);
+    return hMenu;
 }
 
 void ChooseMenuItem(HWND hMenuWnd, int nItem)

@@ -28,10 +28,16 @@ public:
     bool StartResident();
     // "E&xit" from the tray menu; true when the process then ended with code 0.
     bool Exit();
+    // Starts another copy with an argument text while this one is resident, answers the
+    // notice this one shows and waits for the copy's end; false when any step fails.
+    bool AnswerSecondStart(const char* pszArgs);
     CProcess& Process() { return m_process; }
 
     HWND MainWnd() const;
     HWND Panel() const;
+    bool PanelVisible() const { return ::IsWindowVisible(Panel()) != FALSE; }
+    // "&Settings..." as a command; true once the panel shows.
+    bool ShowPanel() const;
     HWND Control(int nID) const { return ::GetDlgItem(Panel(), nID); }
     int SliderPos(int nID) const;
     bool IsChecked(int nID) const;
@@ -74,6 +80,8 @@ private:
 
 // Visible popup menus (class "#32768") of any process.
 HWND FindVisibleMenu();
+// Waits for a visible popup menu; NULL when none shows in time.
+HWND WaitForVisibleMenu(DWORD dwTimeoutMs = 5000);
 // Chooses the nth item of the open popup menu with the keyboard (separators are skipped).
 void ChooseMenuItem(HWND hMenuWnd, int nItem);
 

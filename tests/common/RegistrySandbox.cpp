@@ -117,6 +117,17 @@ BOOL CRegistrySandbox::GetRaw(HKEY hRoot, const char* pszPath, const char* pszNa
     return lResult == ERROR_SUCCESS;
 }
 
+DWORD CRegistrySandbox::GetDword(HKEY hRoot, const char* pszPath, const char* pszName)
+{
+    DWORD dwType = 0;
+    std::vector<BYTE> data;
+    DWORD dwValue = 0xFFFFFFFF;
+    if (GetRaw(hRoot, pszPath, pszName, &dwType, data) && dwType == REG_DWORD &&
+        data.size() == sizeof(dwValue))
+        std::memcpy(&dwValue, data.data(), sizeof(dwValue));
+    return dwValue;
+}
+
 BOOL CRegistrySandbox::CreateKey(HKEY hRoot, const char* pszPath)
 {
     HKEY hKey = NULL;

@@ -44,6 +44,9 @@ public:
     // Reads a value's type and exact bytes; FALSE when the key or value is missing.
     static BOOL GetRaw(HKEY hRoot, const char* pszPath, const char* pszName, DWORD* pdwType,
                        std::vector<BYTE>& data);
+    // A REG_DWORD value of four bytes; 0xFFFFFFFF when it is missing, of another type or
+    // of another size.
+    static DWORD GetDword(HKEY hRoot, const char* pszPath, const char* pszName);
     static BOOL CreateKey(HKEY hRoot, const char* pszPath);
     // Deletes a key with all its sub-keys.
     static BOOL DeleteKey(HKEY hRoot, const char* pszPath);

@@ -3,7 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-bool ReadLink(const std::string& path, std::string& target, std::string& description)
+bool ReadLink(const std::string& path, std::string& target, std::string& description,
+              DWORD fFlags)
 {
     IShellLinkA* pLink = nullptr;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -17,7 +18,7 @@ bool ReadLink(const std::string& path, std::string& target, std::string& descrip
         ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wszPath, MAX_PATH);
         char szTarget[MAX_PATH] = "", szDescription[MAX_PATH] = "";
         bOK = SUCCEEDED(pFile->Load(wszPath, STGM_READ)) &&
-              SUCCEEDED(pLink->GetPath(szTarget, MAX_PATH, nullptr, 0)) &&
+              SUCCEEDED(pLink->GetPath(szTarget, MAX_PATH, nullptr, fFlags)) &&
               SUCCEEDED(pLink->GetDescription(szDescription, MAX_PATH));
         target = szTarget;
         description = szDescription;

@@ -2,21 +2,13 @@
 #include "Harness.h"
 #include "RegistrySandbox.h"
 #include "witness/Witness.h"
-#include <cstring>
 
 namespace
 {
 // A value the hook recorded, or -1.
 long Recorded(const char* pszName)
 {
-    std::vector<BYTE> data;
-    DWORD dwType = 0;
-    DWORD dwValue = 0;
-    if (!CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, WITNESS_KEY, pszName, &dwType, data) ||
-        dwType != REG_DWORD || data.size() != sizeof(dwValue))
-        return -1;
-    std::memcpy(&dwValue, data.data(), sizeof(dwValue));
-    return static_cast<long>(dwValue);
+    return static_cast<long>(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, WITNESS_KEY, pszName));
 }
 }
 

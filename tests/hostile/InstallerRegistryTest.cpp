@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include "RegistryShapes.h"
+#include "ShellLink.h"
 #include "app/ShortcutInstaller.h"
 
 namespace
@@ -182,19 +183,9 @@ protected:
 
     void ExpectTarget(const std::string& strLink)
     {
-        IShellLinkA* pLink = NULL;
-        ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                                 IID_IShellLinkA, reinterpret_cast<void**>(&pLink))));
-        IPersistFile* pFile = NULL;
-        ASSERT_TRUE(SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))));
-        WCHAR szWide[MAX_PATH];
-        ::MultiByteToWideChar(CP_ACP, 0, strLink.c_str(), -1, szWide, MAX_PATH);
-        EXPECT_TRUE(SUCCEEDED(pFile->Load(szWide, STGM_READ)));
-        char szPath[MAX_PATH] = "";
-        pLink->GetPath(szPath, MAX_PATH, NULL, SLGP_RAWPATH);
-        EXPECT_EQ(0, lstrcmpiA(m_strTarget.c_str(), szPath)) << szPath;
-        pFile->Release();
-        pLink->Release();
+        std::string strStored, strDescription;
+        ASSERT_TRUE(ReadLink(strLink, strStored, strDescription, SLGP_RAWPATH)) << strLink;
+        EXPECT_EQ(0, lstrcmpiA(m_strTarget.c_str(), strStored.c_str())) << strStored;
     }
 
     // The four reads, for the Startup set or the program-group set.

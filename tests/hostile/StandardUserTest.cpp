@@ -37,16 +37,6 @@ std::string UserText(const char* pszPath, const char* pszName)
     return std::string(reinterpret_cast<const char*>(data.data()));
 }
 
-DWORD UserDword(const char* pszPath, const char* pszName)
-{
-    DWORD dwType = 0;
-    std::vector<BYTE> data;
-    if (!CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, pszPath, pszName, &dwType, data) ||
-        dwType != REG_DWORD || data.size() != 4)
-        return 0xFFFFFFFF;
-    return *reinterpret_cast<const DWORD*>(data.data());
-}
-
 bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -166,8 +156,8 @@ TEST_F(StandardUserTest, FactoryPresetsLoadApplyAndReachTheUsersKeys)
     m_program.Click(IDC_PRESET2);
     ExpectChipLevels(10, 12);
     ASSERT_TRUE(m_program.Exit());
-    EXPECT_EQ(UserDword(kPreset2, "Center"), 10u);
-    EXPECT_EQ(UserDword(kPreset2, "Space"), 12u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset2, "Center"), 10u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset2, "Space"), 12u);
     EXPECT_EQ(UserText(kPreset2, "Description"), "Factory 2");
     ExpectMachineKeysUntouched();
 }
@@ -186,8 +176,8 @@ TEST_F(StandardUserTest, RestoreToDefaultRestoresTheFactoryLevels)
     for (HWND hWnd : FindTopWindows("#32770", "Aurelon SRS 3D Audio", m_program.Process().GetId()))
         EXPECT_TRUE(hWnd == m_program.Panel() || !::IsWindowVisible(hWnd)) << "a message box";
     ASSERT_TRUE(m_program.Exit());
-    EXPECT_EQ(UserDword(kPreset2, "Center"), 10u);
-    EXPECT_EQ(UserDword(kPreset2, "Space"), 12u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset2, "Center"), 10u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset2, "Space"), 12u);
     ExpectMachineKeysUntouched();
 }
 
@@ -252,7 +242,7 @@ TEST_F(StandardUserTest, UnreadableMachineKeysFallBack)
     Broadcast(DBT_DEVICEREMOVECOMPLETE, kForeignDevNode);
     EXPECT_FALSE(m_program.IsEnabled(IDC_CENTER));
     ASSERT_TRUE(m_program.Exit());
-    EXPECT_EQ(UserDword(kPreset2, "Center"), 0u);
+    EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset2, "Center"), 0u);
     EXPECT_EQ(UserText(kPreset2, "Description"), "Preset");
     ASSERT_TRUE(RunInstall());
     EXPECT_TRUE(FileExists(m_links[1])) << m_links[1];

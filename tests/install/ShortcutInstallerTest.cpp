@@ -6,6 +6,7 @@
 #include <string>
 #include "app/ShortcutInstaller.h"
 #include "tests/common/RegistrySandbox.h"
+#include "tests/common/ShellLink.h"
 
 namespace
 {
@@ -84,22 +85,10 @@ void ExpectLink(const std::string& strLink, const std::string& strTarget)
 {
     SCOPED_TRACE(strLink);
     ASSERT_TRUE(FileExists(strLink));
-    IShellLinkA* pLink = NULL;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
-                                           IID_IShellLinkA, reinterpret_cast<void**>(&pLink))));
-    IPersistFile* pFile = NULL;
-    ASSERT_TRUE(SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))));
-    WCHAR szWide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, strLink.c_str(), -1, szWide, MAX_PATH);
-    EXPECT_TRUE(SUCCEEDED(pFile->Load(szWide, STGM_READ)));
-    char szText[MAX_PATH] = "";
-    EXPECT_TRUE(SUCCEEDED(pLink->GetPath(szText, MAX_PATH, NULL, SLGP_RAWPATH)));
-    EXPECT_EQ(0, lstrcmpiA(strTarget.c_str(), szText)) << szText;
-    szText[0] = '\0';
-    EXPECT_TRUE(SUCCEEDED(pLink->GetDescription(szText, MAX_PATH)));
-    EXPECT_STREQ(kDescription, szText);
-    pFile->Release();
-    pLink->Release();
+    std::string strStored, strDescription;
+    ASSERT_TRUE(ReadLink(strLink, strStored, strDescription, SLGP_RAWPATH));
+    EXPECT_EQ(0, lstrcmpiA(strTarget.c_str(), strStored.c_str())) << strStored;
+    EXPECT_EQ(kDescription, strDescription);
 }
 }
 

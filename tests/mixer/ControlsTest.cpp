@@ -7,38 +7,7 @@
 
 namespace
 {
-class CControlsTest : public CChipTest
-{
-protected:
-    void SetUp() override
-    {
-        CChipTest::SetUp();
-        OpenChip();
-    }
-
-    void TearDown() override
-    {
-        if (m_hMixer != nullptr)
-            CloseMixerDevice(m_hMixer);
-    }
-
-    // Finds and opens the 3D device, for a layout chosen in the test.
-    void OpenChip()
-    {
-        if (m_hMixer != nullptr)
-            CloseMixerDevice(m_hMixer);
-        m_hMixer = nullptr;
-        ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
-        ASSERT_TRUE(OpenMixerDevice(&m_hMixer, m_nDevice, m_window.GetHandle()));
-    }
-
-    CRecorderWindow m_window;
-    HMIXER m_hMixer = nullptr;
-    UINT m_nDevice = 0;
-    int m_nVariant = 0;
-    DWORD m_nMuteID = 0;
-    DWORD m_nVolumeID = 0;
-};
+using CControlsTest = CChipDeviceTest;
 }
 
 TEST(MixerScaling, SixteenStepsUpTo65535)

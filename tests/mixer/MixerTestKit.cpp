@@ -1,5 +1,8 @@
 #include "MixerTestKit.h"
 
+#include "mixer/MixerControls.h"
+#include "mixer/MixerDetails.h"
+#include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 
 std::string PathBesideTest(const char* pszName)
@@ -31,6 +34,27 @@ void CChipTest::SetUp()
 {
     ASSERT_TRUE(Chip().IsLoaded()) << "chipsim.dll beside the test";
     SetChipLayout(CHIPSIM_LAYOUT_SRS);
+}
+
+void CChipDeviceTest::SetUp()
+{
+    CChipTest::SetUp();
+    OpenChip();
+}
+
+void CChipDeviceTest::TearDown()
+{
+    if (m_hMixer != nullptr)
+        CloseMixerDevice(m_hMixer);
+}
+
+void CChipDeviceTest::OpenChip()
+{
+    if (m_hMixer != nullptr)
+        CloseMixerDevice(m_hMixer);
+    m_hMixer = nullptr;
+    ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
+    ASSERT_TRUE(OpenMixerDevice(&m_hMixer, m_nDevice, m_window.GetHandle()));
 }
 
 namespace
@@ -81,6 +105,17 @@ void CRecorderWindow::WaitFor(size_t cMessages, DWORD dwTimeout)
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         Pump();
     }
+}
+
+std::vector<LPARAM> CRecorderWindow::ControlIds() const
+{
+    std::vector<LPARAM> ids;
+    for (const CRecordedMessage& message : m_messages)
+    {
+        EXPECT_EQ(static_cast<UINT>(MM_MIXM_CONTROL_CHANGE), message.nMessage);
+        ids.push_back(message.lParam);
+    }
+    return ids;
 }
 
 LRESULT CALLBACK CRecorderWindow::WindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
@@ -170,14 +205,9 @@ BOOL DescribeControl(UINT nDevice, DWORD dwControlID, std::string* pstrLine, DWO
 {
     const CMixerDriver& driver = GetMixerDriver();
     HMIXEROBJ hObject = reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(nDevice));
-    MIXERCONTROLA control = {};
-    control.cbStruct = sizeof(control);
-    MIXERLINECONTROLSA controls = {};
-    controls.cbStruct = sizeof(controls);
+    MIXERCONTROLA control;
+    MIXERLINECONTROLSA controls = SingleControlQuery(&control);
     controls.dwControlID = dwControlID;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(control);
-    controls.pamxctrl = &control;
     if (driver.m_pfnGetLineControls(hObject, &controls, MIXER_GETLINECONTROLSF_ONEBYID) != MMSYSERR_NOERROR)
         return FALSE;
     MIXERLINEA line = {};

@@ -56,12 +56,34 @@ public:
     void WaitFor(size_t cMessages, DWORD dwTimeout = 2000);
     // Pumps what is already queued.
     void Pump();
+    // The control id of every message recorded, in order; each must be a control change.
+    std::vector<LPARAM> ControlIds() const;
     std::vector<CRecordedMessage> m_messages;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWnd;
+};
+
+// A chip test that keeps one handle to the 3D device, whose notices reach m_window; the
+// handle still open at the end is closed.
+class CChipDeviceTest : public CChipTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Finds and opens the 3D device, for the layout of the moment; a handle still open is
+    // closed first (m_hMixer to nullptr when a layout change ended it).
+    void OpenChip();
+
+    CRecorderWindow m_window;
+    HMIXER m_hMixer = nullptr;
+    UINT m_nDevice = 0;
+    int m_nVariant = 0;
+    DWORD m_nMuteID = 0;
+    DWORD m_nVolumeID = 0;
 };
 
 // Runs chipctl.exe with the given arguments, pumping this thread's messages meanwhile

@@ -9,39 +9,7 @@
 
 namespace
 {
-class CNotificationTest : public CChipTest
-{
-protected:
-    void SetUp() override
-    {
-        CChipTest::SetUp();
-        ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
-        ASSERT_TRUE(OpenMixerDevice(&m_hMixer, m_nDevice, m_window.GetHandle()));
-    }
-
-    void TearDown() override
-    {
-        CloseMixerDevice(m_hMixer);
-    }
-
-    std::vector<LPARAM> ControlIds(const CRecorderWindow& window) const
-    {
-        std::vector<LPARAM> ids;
-        for (const CRecordedMessage& message : window.m_messages)
-        {
-            EXPECT_EQ(static_cast<UINT>(MM_MIXM_CONTROL_CHANGE), message.nMessage);
-            ids.push_back(message.lParam);
-        }
-        return ids;
-    }
-
-    CRecorderWindow m_window;
-    HMIXER m_hMixer = nullptr;
-    UINT m_nDevice = 0;
-    int m_nVariant = 0;
-    DWORD m_nMuteID = 0;
-    DWORD m_nVolumeID = 0;
-};
+using CNotificationTest = CChipDeviceTest;
 }
 
 TEST_F(CNotificationTest, OwnWritesArriveInOrderWithOurHandle)
@@ -53,7 +21,7 @@ TEST_F(CNotificationTest, OwnWritesArriveInOrderWithOurHandle)
     m_window.WaitFor(4);
     const std::vector<LPARAM> expected = {MIXER3D_SPACE_ID, MIXER3D_CENTER_ID,
                                           static_cast<LPARAM>(m_nMuteID), static_cast<LPARAM>(m_nVolumeID)};
-    EXPECT_EQ(expected, ControlIds(m_window));
+    EXPECT_EQ(expected, m_window.ControlIds());
     for (const CRecordedMessage& message : m_window.m_messages)
         EXPECT_EQ(reinterpret_cast<WPARAM>(m_hMixer), message.wParam);
 }
@@ -67,7 +35,7 @@ TEST_F(CNotificationTest, WritesOfAnotherProcessArriveInWriteOrder)
     m_window.WaitFor(4);
     const std::vector<LPARAM> expected = {MIXER3D_CENTER_ID, MIXER3D_SPACE_ID,
                                           static_cast<LPARAM>(m_nMuteID), static_cast<LPARAM>(m_nVolumeID)};
-    EXPECT_EQ(expected, ControlIds(m_window));
+    EXPECT_EQ(expected, m_window.ControlIds());
     EXPECT_EQ(5000u, GetMixerValue(m_hMixer, MIXER3D_SPACE_ID));
     EXPECT_EQ(1, GetMixerBoolean(m_hMixer, m_nMuteID));
 }

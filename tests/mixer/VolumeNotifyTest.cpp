@@ -8,46 +8,20 @@
 
 namespace
 {
-class CVolumeNotifyTest : public CChipTest
+class CVolumeNotifyTest : public CChipDeviceTest
 {
 protected:
-    void SetUp() override
-    {
-        CChipTest::SetUp();
-        ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
-    }
-
-    void TearDown() override
-    {
-        if (m_hMixer != nullptr)
-            CloseMixerDevice(m_hMixer);
-    }
-
     // Writes Center, Space, mute and volume once each; returns the ids announced, in order.
     std::vector<LPARAM> AnnouncedIds()
     {
-        if (m_hMixer == nullptr)
-        {
-            EXPECT_TRUE(OpenMixerDevice(&m_hMixer, m_nDevice, m_window.GetHandle()));
-        }
         m_window.m_messages.clear();
         SetMixerValue(m_hMixer, MIXER3D_CENTER_ID, 1000);
         SetMixerValue(m_hMixer, MIXER3D_SPACE_ID, 2000);
         SetMixerBoolean(m_hMixer, m_nMuteID, 1);
         SetMixerValue(m_hMixer, m_nVolumeID, 3000);
         m_window.Pump();    // the chip posts its notices before a write returns
-        std::vector<LPARAM> ids;
-        for (const CRecordedMessage& message : m_window.m_messages)
-            ids.push_back(message.lParam);
-        return ids;
+        return m_window.ControlIds();
     }
-
-    CRecorderWindow m_window;
-    HMIXER m_hMixer = nullptr;
-    UINT m_nDevice = 0;
-    int m_nVariant = 0;
-    DWORD m_nMuteID = 0;
-    DWORD m_nVolumeID = 0;
 };
 }
 
@@ -68,14 +42,15 @@ TEST_F(CVolumeNotifyTest, LevelWritesAlsoAnnounceTheVolumeOnlyWhenChosen)
 TEST_F(CVolumeNotifyTest, ChipctlChoosesItAndEveryLayoutDropsIt)
 {
     ASSERT_EQ(0, RunChipctl("layout srs notify-volume"));
+    m_hMixer = nullptr;     // the layout change ended it
+    OpenChip();
     std::string strReport;
     ASSERT_EQ(0, RunChipctl("show", &strReport));
     EXPECT_NE(std::string::npos, strReport.find("announce the 3D line's volume"));
     EXPECT_EQ(6u, AnnouncedIds().size());
 
     SetChipLayout(CHIPSIM_LAYOUT_SRS);
-    ASSERT_TRUE(FindMixer3D(&m_nDevice, &m_nVariant, &m_nMuteID, &m_nVolumeID));
-    CloseMixerDevice(m_hMixer);
     m_hMixer = nullptr;
+    OpenChip();
     EXPECT_EQ(4u, AnnouncedIds().size());
 }

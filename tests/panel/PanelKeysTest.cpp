@@ -9,11 +9,11 @@ namespace
 class PanelKeysTest : public PanelProbeTest
 {
 protected:
+    PanelKeysTest() : PanelProbeTest(WM_KEYDOWN, WM_KEYUP) {}
+
     void SetUp() override
     {
         PanelProbeTest::SetUp();
-        m_panel.m_nWatchFirst = WM_KEYDOWN;
-        m_panel.m_nWatchLast = WM_KEYUP;
         m_panel.m_onMessage = [this](UINT message, WPARAM, LPARAM) {
             if (message == WM_KEYDOWN || message == WM_KEYUP)
                 ++m_nArrived;

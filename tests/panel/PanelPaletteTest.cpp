@@ -8,12 +8,7 @@ namespace
 class PanelPaletteTest : public PanelProbeTest
 {
 protected:
-    void SetUp() override
-    {
-        PanelProbeTest::SetUp();
-        m_panel.m_nWatchFirst = WM_QUERYNEWPALETTE;
-        m_panel.m_nWatchLast = WM_PALETTECHANGED;
-    }
+    PanelPaletteTest() : PanelProbeTest(WM_QUERYNEWPALETTE, WM_PALETTECHANGED) {}
 
     std::vector<UINT> Defaulted() const
     {

@@ -20,8 +20,8 @@ LRESULT CProbePanel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return lResult;
 }
 
-PanelProbeTest::PanelProbeTest()
-    : m_chip(BinPath("chipsim.dll").c_str())
+PanelProbeTest::PanelProbeTest(UINT nWatchFirst, UINT nWatchLast)
+    : m_chip(BinPath("chipsim.dll").c_str()), m_nWatchFirst(nWatchFirst), m_nWatchLast(nWatchLast)
 {
     // The mixer layer reads its driver's path once, at its first use.
     ::SetEnvironmentVariableA(MIXER_DRIVER_VARIABLE, BinPath("chipsim.dll").c_str());
@@ -36,6 +36,8 @@ void PanelProbeTest::SetUp()
     ASSERT_TRUE(m_chip.m_pfnSetLayout(&layout));
     ASSERT_TRUE(m_panel.Create(CPanelDlg::IDD, nullptr));
     ASSERT_NE(m_panel.GetDlgItem(IDC_ENABLED), nullptr);
+    m_panel.m_nWatchFirst = m_nWatchFirst;
+    m_panel.m_nWatchLast = m_nWatchLast;
 }
 
 void PanelProbeTest::TearDown()

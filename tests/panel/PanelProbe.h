@@ -37,11 +37,12 @@ protected:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-// A fixture with the chip at its default layout and the probe panel created, hidden.
+// A fixture with the chip at its default layout and the probe panel created, hidden,
+// watching the default processing of the messages in [nWatchFirst, nWatchLast] from then on.
 class PanelProbeTest : public ::testing::Test
 {
 protected:
-    PanelProbeTest();
+    explicit PanelProbeTest(UINT nWatchFirst = 0, UINT nWatchLast = 0);
     void SetUp() override;
     void TearDown() override;
 
@@ -54,6 +55,10 @@ protected:
     CRegistrySandbox m_sandbox;
     CChipSimLibrary m_chip;
     CProbePanel m_panel;
+
+private:
+    UINT m_nWatchFirst;
+    UINT m_nWatchLast;
 };
 
 #endif

@@ -109,19 +109,14 @@ BOOL CPanelDlg::OnInitDialog()
 // standard user) would otherwise be silenced on every start, not on one.
 BOOL CPanelDlg::ReadQuietFlag() const
 {
-    const std::string path = AfxLoadString(IDS_REG_ROOT);
-    const std::string name = AfxLoadString(IDS_REG_QUIET);
-    CRegistryKey key(HKEY_LOCAL_MACHINE, path.c_str());
-    if (!key.Open(FALSE, KEY_QUERY_VALUE, nullptr, nullptr, FALSE))
+    CRegistryKey key(HKEY_LOCAL_MACHINE, AfxLoadString(IDS_REG_ROOT).c_str());
+    if (!key.Open(FALSE, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, nullptr, FALSE))
         return FALSE;
-    CRegistryDwordValue value(&key, name.c_str());
+    CRegistryDwordValue value(&key, AfxLoadString(IDS_REG_QUIET).c_str());
     DWORD dwQuiet = 0;
     if (!value.Exists() || !value.Read(&dwQuiet))
         return FALSE;
-    CRegistryKey writableKey(HKEY_LOCAL_MACHINE, path.c_str());
-    if (!writableKey.Open(FALSE, KEY_SET_VALUE, nullptr, nullptr, FALSE))
-        return FALSE;
-    return CRegistryDwordValue(&writableKey, name.c_str()).DeleteValue() && dwQuiet == 1;
+    return value.DeleteValue() && dwQuiet == 1;
 }
 
 void CPanelDlg::CreateTrayIcon()

@@ -121,7 +121,13 @@ class Desktop:
         return maximum // (steps - 1)
 
     def windows(self, cls=None, title=None):
-        out = self.tool("wininfo.exe", "windows", cls or "-", title or "-")
+        # The listing only reads and always ends with 0; a start of wine itself that failed
+        # (seen once: exit 1, no output) is tried once more instead of failing the case.
+        args = (os.path.join(self.bindir, "wininfo.exe"), "windows", cls or "-", title or "-")
+        result = self.wine(*args, check=False)
+        if result.returncode != 0:
+            result = self.wine(*args)
+        out = result.stdout
         return [Window(line.split("\t")) for line in out.splitlines() if line.strip()]
 
     def children(self, window):

@@ -1,4 +1,5 @@
 #include "tests/common/RegistrySandbox.h"
+#include <shlwapi.h>
 #include <cstdio>
 #include <cstring>
 
@@ -59,7 +60,7 @@ void CRegistrySandbox::Restore()
     if (m_hScratchMachine != NULL)
         RegCloseKey(m_hScratchMachine);
     m_hScratchUser = m_hScratchMachine = NULL;
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_strBase.c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, m_strBase.c_str());
     // Succeeds only when no other sandbox is alive.
     RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);
 }
@@ -140,8 +141,8 @@ BOOL CRegistrySandbox::CreateKey(HKEY hRoot, const char* pszPath)
 
 BOOL CRegistrySandbox::DeleteKey(HKEY hRoot, const char* pszPath)
 {
-    // RegDeleteTreeA removes the named key itself as well.
-    return RegDeleteTreeA(hRoot, pszPath) == ERROR_SUCCESS;
+    // The named key with everything below it.
+    return SHDeleteKeyA(hRoot, pszPath) == ERROR_SUCCESS;
 }
 
 BOOL CRegistrySandbox::KeyExists(HKEY hRoot, const char* pszPath)

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <mmsystem.h>
+#include <shlwapi.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -352,9 +353,9 @@ void CloseFloor(CTarget& floor)
 
 void CleanRegistry(bool bFactoryToo)
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Aurelon");
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Aurelon");
     if (bFactoryToo)
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Aurelon");
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Aurelon");
 }
 
 void SetFactoryPreset(int nPreset, int nCenter, int nSpace)

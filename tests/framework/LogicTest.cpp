@@ -1,8 +1,10 @@
 // Plain functions behind the windows: tips, level texts, line ordering, install switch.
 #include <gtest/gtest.h>
 #include "app/AudioControlApp.h"
+#include "app/DelayLoad.h"
 #include "app/TaskBarButton.h"
 #include "mixer/MixerDiscovery.h"
+#include "mixer/MixerDriver.h"
 #include "panel/PanelDlg.h"
 #include "panel/Preset.h"
 #include "support/AboutDlg.h"
@@ -70,5 +72,42 @@ TEST(TrayPictureTest, FollowsTechnologyAndMuteState)
     EXPECT_EQ(TrayIconForState(MIXER3D_SRS, 1), static_cast<UINT>(IDI_SRS_OFF));
     EXPECT_EQ(TrayIconForState(MIXER3D_QSOUND, 0), static_cast<UINT>(IDI_QSOUND_ON));
     EXPECT_EQ(TrayIconForState(0, 5), static_cast<UINT>(IDI_QSOUND_OFF));
+}
+}
+
+namespace
+{
+// Every function loaded at first use has a stand-in for a Windows that lacks it.
+TEST(DelayLoadTest, EveryDelayedFunctionHasAStandIn)
+{
+    const char* const apszDelayed[] = {
+#include "DelayedFunctions.h"
+    };
+    ASSERT_GT(sizeof(apszDelayed) / sizeof(apszDelayed[0]), 10u);
+    for (const char* pszName : apszDelayed)
+        EXPECT_NE(DelayLoadStandIn(pszName), nullptr) << pszName;
+    EXPECT_EQ(DelayLoadStandIn("GetTickCount64"), nullptr);
+}
+
+// 64-bit Windows unwinds every frame (structured exceptions, crash reports, stack traces)
+// through the unwind table entries of the functions on the stack.
+TEST(UnwindTest, ProgramFunctionsHaveUnwindEntries)
+{
+#ifdef _WIN64
+    const struct { const char* pszName; const void* pfn; } functions[] = {
+        {"CopyTipText", reinterpret_cast<const void*>(&CopyTipText)},
+        {"ContainsInstallSwitch", reinterpret_cast<const void*>(&ContainsInstallSwitch)},
+        {"LoadMixerDriver", reinterpret_cast<const void*>(&LoadMixerDriver)},
+        {"DelayLoadStandIn", reinterpret_cast<const void*>(&DelayLoadStandIn)},
+    };
+    for (const auto& function : functions)
+    {
+        DWORD64 nImageBase = 0;
+        EXPECT_NE(::RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(function.pfn), &nImageBase, nullptr),
+                  nullptr) << function.pszName;
+    }
+#else
+    GTEST_SKIP() << "32-bit Windows does not unwind through tables";
+#endif
 }
 }

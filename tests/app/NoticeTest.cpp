@@ -1,7 +1,9 @@
-// The already-running notice: centred, with the tray picture of the chip's technology.
+// The already-running notice: centred, with the tray picture of the chip's technology,
+// shown to every later start.
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "ScreenShot.h"
+#include <shlobj.h>
 #include "resource.h"
 
 namespace
@@ -54,37 +56,49 @@ protected:
     CAurelonProgram m_program;
 };
 
-TEST_F(NoticeTest, NoticeIsCentredWithTheTechnologysTrayPicture)
+// Each later start shows the notice again once the last one was dismissed; one with
+// "-install" too, which then writes no shortcut.
+TEST_F(NoticeTest, EachLaterStartShowsTheCentredNoticeWithTheTechnologysTrayPicture)
 {
     const std::vector<COLORREF> srs = DrawnIcon(IDI_SRS_ON);
     const std::vector<COLORREF> qsound = DrawnIcon(IDI_QSOUND_ON);
     ASSERT_NE(srs, qsound);
     const int nAll = kIconSize * kIconSize;
+    char szStartup[MAX_PATH] = "";
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, szStartup)));
+    const std::string startupLink = std::string(szStartup) + "\\" + kProduct + ".lnk";
+    ::DeleteFileA(startupLink.c_str());
     for (DWORD nLayout : { CHIPSIM_LAYOUT_SRS, CHIPSIM_LAYOUT_QSOUND })
     {
         ASSERT_TRUE(m_program.SetLayout(nLayout));
         ASSERT_TRUE(m_program.StartResident());
-        CProcess second;
-        ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\""));
-        HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
-        ASSERT_NE(hNotice, nullptr);
+        for (const char* pszArgs : { "", "-install", "" })
+        {
+            CProcess later;
+            ASSERT_TRUE(later.Start("\"" + BinPath("Aurelon3D.exe") + "\" " + pszArgs));
+            HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
+            ASSERT_NE(hNotice, nullptr) << nLayout << " '" << pszArgs << "'";
 
-        RECT rc, rcWork;
-        ::GetWindowRect(hNotice, &rc);
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-        EXPECT_LE(abs((rc.left + rc.right) - (rcWork.left + rcWork.right)), 1) << rc.left << "," << rc.right;
-        EXPECT_LE(abs((rc.top + rc.bottom) - (rcWork.top + rcWork.bottom)), 1) << rc.top << "," << rc.bottom;
+            RECT rc, rcWork;
+            ::GetWindowRect(hNotice, &rc);
+            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+            EXPECT_LE(abs((rc.left + rc.right) - (rcWork.left + rcWork.right)), 1) << rc.left << "," << rc.right;
+            EXPECT_LE(abs((rc.top + rc.bottom) - (rcWork.top + rcWork.bottom)), 1) << rc.top << "," << rc.bottom;
 
-        const std::vector<COLORREF>& expected = nLayout == CHIPSIM_LAYOUT_SRS ? srs : qsound;
-        const std::vector<COLORREF>& other = nLayout == CHIPSIM_LAYOUT_SRS ? qsound : srs;
-        HWND hIcon = ::GetDlgItem(hNotice, IDC_TRAY_ICON);
-        ::RedrawWindow(hNotice, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        EXPECT_TRUE(WaitUntil([&] { return MatchingPixels(hIcon, expected) == nAll; }, 5000))
-            << nLayout << ": " << MatchingPixels(hIcon, expected) << " of " << nAll;
-        EXPECT_LT(MatchingPixels(hIcon, other), nAll * 9 / 10) << nLayout;
+            const std::vector<COLORREF>& expected = nLayout == CHIPSIM_LAYOUT_SRS ? srs : qsound;
+            const std::vector<COLORREF>& other = nLayout == CHIPSIM_LAYOUT_SRS ? qsound : srs;
+            HWND hIcon = ::GetDlgItem(hNotice, IDC_TRAY_ICON);
+            ::RedrawWindow(hNotice, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            EXPECT_TRUE(WaitUntil([&] { return MatchingPixels(hIcon, expected) == nAll; }, 5000))
+                << nLayout << ": " << MatchingPixels(hIcon, expected) << " of " << nAll;
+            EXPECT_LT(MatchingPixels(hIcon, other), nAll * 9 / 10) << nLayout;
 
-        PressDialogButton(hNotice, IDOK);
-        EXPECT_TRUE(second.WaitForExit(10000));
+            PressDialogButton(hNotice, IDOK);
+            EXPECT_TRUE(later.WaitForExit(10000));
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(hNotice); }, 5000));
+        }
+        EXPECT_FALSE(::GetFileAttributesA(startupLink.c_str()) != INVALID_FILE_ATTRIBUTES)
+            << "a start while resident wrote " << startupLink;
         ASSERT_TRUE(m_program.Exit());
     }
 }

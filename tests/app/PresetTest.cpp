@@ -239,6 +239,7 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     ::SetDlgItemTextA(hDlg, IDC_DESCRIPTION, "Concert hall");
     PressDialogButton(hDlg, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
 
     // Cancel leaves it.
     ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET2, 3));
@@ -249,9 +250,15 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     PressDialogButton(hDlg, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
 
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
+
     EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(2).c_str()));
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(2, 0, 0, "Concert hall");
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), "Preset");
+    ASSERT_TRUE(m_program.Exit());
 }
 
 TEST_F(PresetTest, TooLongDescriptionIsRefusedUntilShortened)

@@ -1,0 +1,367 @@
+// What the user sees, for each chip and each state a user can reach: the preset lamps,
+// the logo, the labels, the tray picture and tip, and where the panel and the menus open.
+// Every expected picture is drawn from the program's own resources; a failure names the
+// chip, the state and the region, and saves what the screen showed beside what it must.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include "AurelonProgram.h"
+#include "Picture.h"
+#include "chipsim/ChipSim.h"
+#include "mixer/Mixer3D.h"
+#include "resource.h"
+
+namespace
+{
+// One chip as the user meets it.
+struct CChipLook
+{
+    DWORD nLayout;
+    const char* pszName;
+    UINT nLogo;
+    UINT nIconOn;
+    UINT nIconOff;
+    const char* pszProduct;     // tray tip and panel title
+    const char* pszCenterLabel;
+    const char* pszSpaceLabel;
+};
+
+const CChipLook kChips[] = {
+    { CHIPSIM_LAYOUT_SRS, "SRS", IDB_SRS_LOGO, IDI_SRS_ON, IDI_SRS_OFF, "Aurelon SRS 3D Audio", "&Center", "&Space" },
+    { CHIPSIM_LAYOUT_QSOUND, "QSound", IDB_QSOUND_LOGO, IDI_QSOUND_ON, IDI_QSOUND_OFF, "Aurelon QSound 3D Audio",
+      "&Volume", "&Space" },
+};
+
+// What the user does to reach a state.
+enum Action { ACT_START, ACT_CLICK_ENABLED, ACT_PRESET1, ACT_PRESET2, ACT_PRESET3, ACT_LEVEL_ELSEWHERE,
+              ACT_UNPLUG, ACT_PLUG };
+
+// The states in the order they are reached, and what each one must show.
+struct CState
+{
+    const char* pszName;
+    Action action;
+    int nSelected;      // preset whose lamp is lit, 0 none
+    bool bMuted;
+    bool bPlugged;
+};
+
+const CState kStates[] = {
+    { "start", ACT_START, 0, false, true },
+    { "effect off", ACT_CLICK_ENABLED, 0, true, true },
+    { "preset 1 while off", ACT_PRESET1, 1, true, true },
+    { "effect on", ACT_CLICK_ENABLED, 1, false, true },
+    { "preset 2", ACT_PRESET2, 2, false, true },
+    { "preset 3", ACT_PRESET3, 3, false, true },
+    { "unplugged", ACT_UNPLUG, 3, false, false },
+    { "plugged back", ACT_PLUG, 3, false, true },
+    { "level moved elsewhere", ACT_LEVEL_ELSEWHERE, 0, false, true },
+};
+
+// Preset buttons and their images: not selected, selected, disabled.
+struct CPresetImages
+{
+    int nButtonID;
+    UINT nNormal;
+    UINT nSelected;
+    UINT nDisabled;
+};
+
+const CPresetImages kPresets[] = {
+    { IDC_PRESET1, IDB_PRESET1_NORMAL, IDB_PRESET1_SEL, IDB_PRESET1_DIS },
+    { IDC_PRESET2, IDB_PRESET2_NORMAL, IDB_PRESET2_SEL, IDB_PRESET2_DIS },
+    { IDC_PRESET3, IDB_PRESET3_NORMAL, IDB_PRESET3_SEL, IDB_PRESET3_DIS },
+};
+
+const int kLogoX = 24, kLogoY = 3, kLogoWidth = 116, kLogoHeight = 60;
+const int kTrayIconSize = 16;
+
+// Pointer positions against the screen edges (the virtual desktop is 1024 x 768).
+const POINT kPointers[] = { { 300, 200 }, { 1010, 200 }, { 300, 760 }, { 1010, 760 } };
+
+// Where the panel of w x h opens at p: to the left of p where it does not fit on its
+// right, flush with the bottom of the screen (not of the work area) where not below.
+POINT PanelCorner(POINT p, int w, int h)
+{
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    return { p.x + w > cx ? p.x - w : p.x, p.y + h > cy ? cy - h : p.y };
+}
+
+// A popup menu of the program's resources as the system shows it when this process tracks
+// it at a point with its top left there (the system moves a menu that does not fit):
+// where it opens and how it looks, to compare with the program's menu.
+struct CMenuLook
+{
+    RECT rc;
+    std::unique_ptr<CPicture> pPicture;
+    int nTicks;
+    bool bDone;
+};
+
+CMenuLook* g_pMenuLook = nullptr;
+
+// Takes the menu's picture once it has been on screen a while and stays the same.
+void CALLBACK TakeMenuLook(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND hMenu = FindVisibleMenu();
+    if (hMenu == nullptr || g_pMenuLook->bDone)
+        return;
+    // Above the program's topmost panel, which may just have come up where it opens.
+    ::SetWindowPos(hMenu, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::GetWindowRect(hMenu, &g_pMenuLook->rc);
+    std::unique_ptr<CPicture> pShot(CPicture::FromScreen(g_pMenuLook->rc));
+    g_pMenuLook->bDone = ++g_pMenuLook->nTicks >= 3 && g_pMenuLook->pPicture &&
+                         pShot->Differences(*g_pMenuLook->pPicture) == 0;
+    g_pMenuLook->pPicture = std::move(pShot);
+    if (g_pMenuLook->bDone)
+        ::EndMenu();
+}
+
+// nDefault: the command drawn bold, 0 none.
+void TakeMenuLook(UINT nMenuID, UINT nDefault, POINT p, CMenuLook* pLook)
+{
+    HMENU hMenu = ::LoadMenuA(ProgramResources(), MAKEINTRESOURCEA(nMenuID));
+    HWND hOwner = ::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (nDefault != 0)
+        ::SetMenuDefaultItem(::GetSubMenu(hMenu, 0), nDefault, FALSE);
+    g_pMenuLook = pLook;
+    UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, TakeMenuLook);
+    ::TrackPopupMenu(::GetSubMenu(hMenu, 0), TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, hOwner, nullptr);
+    ::KillTimer(nullptr, nTimer);
+    g_pMenuLook = nullptr;
+    ::DestroyWindow(hOwner);
+    ::DestroyMenu(hMenu);
+    WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000);
+}
+
+class PictureTest : public ::testing::TestWithParam<CChipLook>
+{
+protected:
+    void Reach(const CState& state)
+    {
+        switch (state.action)
+        {
+        case ACT_CLICK_ENABLED:
+            SendTo(m_program.Control(IDC_ENABLED), BM_CLICK);
+            break;
+        case ACT_PRESET1:
+        case ACT_PRESET2:
+        case ACT_PRESET3:
+            m_program.Click(kPresets[state.action - ACT_PRESET1].nButtonID);
+            break;
+        case ACT_LEVEL_ELSEWHERE:
+            m_program.SetChipValue(MIXER3D_CENTER_ID,
+                                   5 * MixerStepSize(CHIPSIM_DEFAULT_MAXIMUM, CHIPSIM_DEFAULT_STEPS));
+            break;
+        case ACT_UNPLUG:
+            m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS);
+            break;
+        case ACT_PLUG:
+            m_program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS);
+            break;
+        default:
+            break;
+        }
+        m_program.Sync();
+        ASSERT_TRUE(WaitUntil([&] {
+            return m_program.IsEnabled(IDC_PRESET1) == state.bPlugged &&
+                   (!state.bPlugged || m_program.IsChecked(IDC_ENABLED) != state.bMuted);
+        }, 5000)) << state.pszName;
+        // A repaint that the program has still to do is done now.
+        ::RedrawWindow(m_program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    // A preset button as it must look: its image on the panel's face, a raised edge, and
+    // the focus rectangle when it holds the focus.
+    void ExpectPresetButton(const CPresetImages& preset, const CState& state, const std::string& name)
+    {
+        HWND hButton = m_program.Control(preset.nButtonID);
+        RECT rc;
+        ::GetWindowRect(hButton, &rc);
+        CPicture expected(rc.right - rc.left, rc.bottom - rc.top, ::GetSysColor(COLOR_BTNFACE));
+        UINT nImage = !state.bPlugged ? preset.nDisabled
+                      : state.nSelected == &preset - kPresets + 1 ? preset.nSelected : preset.nNormal;
+        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), nImage, 0, 0)) << nImage;
+        RECT rcEdge = { 0, 0, expected.Width(), expected.Height() };
+        ::DrawEdge(expected.DC(), &rcEdge, EDGE_RAISED, BF_RECT);
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof(gui);
+        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(hButton, nullptr), &gui) && gui.hwndFocus == hButton)
+        {
+            RECT rcFocus = { 3, 3, expected.Width() - 3, expected.Height() - 3 };
+            ::DrawFocusRect(expected.DC(), &rcFocus);
+        }
+        EXPECT_TRUE(ScreenShows(rc, expected, name + " preset button " + std::to_string(&preset - kPresets + 1)));
+    }
+
+    void ExpectLogo(const std::string& name)
+    {
+        POINT pt = { kLogoX, kLogoY };
+        ::ClientToScreen(m_program.Panel(), &pt);
+        CPicture expected(kLogoWidth, kLogoHeight, ::GetSysColor(COLOR_BTNFACE));
+        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), GetParam().nLogo, 0, 0));
+        EXPECT_TRUE(ScreenShows({ pt.x, pt.y, pt.x, pt.y }, expected, name + " logo"));
+    }
+
+    // The right part of the task bar, where the shell shows the tray icons.
+    static RECT TrayArea()
+    {
+        RECT rc = {};
+        ::GetWindowRect(FindTopWindow("Shell_TrayWnd", nullptr), &rc);
+        rc.left = rc.right - 160;
+        return rc;
+    }
+
+    // The chip's tray picture drawn on the task bar's own colour.
+    static CPicture* TrayPicture(UINT nIconID, COLORREF crBar)
+    {
+        CPicture* pIcon = new CPicture(kTrayIconSize, kTrayIconSize, crBar);
+        pIcon->DrawIcon(ProgramResources(), nIconID, 0, 0, kTrayIconSize);
+        return pIcon;
+    }
+
+    void ExpectTrayIcon(const CState& state, const std::string& name)
+    {
+        const CChipLook& look = GetParam();
+        const RECT rcTray = TrayArea();
+        std::unique_ptr<CPicture> pBar(CPicture::FromScreen(rcTray));
+        const COLORREF crBar = pBar->At(0, 0);
+        std::unique_ptr<CPicture> pOn(TrayPicture(look.nIconOn, crBar)), pOff(TrayPicture(look.nIconOff, crBar));
+        ASSERT_GT(pOn->Differences(*pOff), 0) << "the two pictures look alike";
+        const CPicture& expected = state.bMuted ? *pOff : *pOn;
+        POINT ptAt = {};
+        bool bFound = WaitUntil([&] {
+            pBar.reset(CPicture::FromScreen(rcTray));
+            return expected.FindIn(*pBar, &ptAt);
+        }, 5000);
+        if (!bFound)
+        {
+            const std::string path = BinPath("failed-pictures");
+            ::CreateDirectoryA(path.c_str(), nullptr);
+            pBar->Save(path + "\\tray-" + look.pszName + ".bmp");
+            expected.Save(path + "\\tray-" + look.pszName + "-expected.bmp");
+        }
+        EXPECT_TRUE(bFound) << name << " tray icon: not shown (saved as failed-pictures\\tray-*)";
+    }
+
+    // The shell's tooltip windows of its tray icons.
+    static std::vector<HWND> ShellTipWindows()
+    {
+        DWORD dwShell = 0;
+        ::GetWindowThreadProcessId(FindTopWindow("Shell_TrayWnd", nullptr), &dwShell);
+        return FindTopWindows(TOOLTIPS_CLASSA, nullptr, dwShell);
+    }
+
+    // The tip texts that the shell holds for icons added since the program started (the
+    // shell keeps the tooltips of icons removed before).
+    std::vector<std::string> ShellTips() const
+    {
+        std::vector<std::string> tips;
+        for (HWND hTip : ShellTipWindows())
+        {
+            if (std::find(m_tipsBefore.begin(), m_tipsBefore.end(), hTip) != m_tipsBefore.end())
+                continue;
+            for (const CTool& tool : ToolsOf(hTip))
+                tips.push_back(tool.text);
+        }
+        return tips;
+    }
+
+    // The program's menu that open() makes it show with the pointer at p opens where and
+    // as the system shows menu nMenuID tracked at p.
+    void ExpectMenuAt(UINT nMenuID, UINT nDefault, POINT p, const std::function<void()>& open,
+                      const std::string& name)
+    {
+        CMenuLook look = {};
+        TakeMenuLook(nMenuID, nDefault, p, &look);
+        ASSERT_TRUE(look.bDone) << name << ": the system showed no menu";
+        ASSERT_TRUE(MoveCursorTo(p.x, p.y));
+        open();
+        HWND hMenu = WaitForVisibleMenu();
+        ASSERT_NE(hMenu, nullptr) << name;
+        RECT rc;
+        ::GetWindowRect(hMenu, &rc);
+        EXPECT_TRUE(::EqualRect(&rc, &look.rc)) << name << " at " << rc.left << "," << rc.top << ", not "
+                                                << look.rc.left << "," << look.rc.top;
+        EXPECT_TRUE(ScreenShows(look.rc, *look.pPicture, name));
+        ::PostMessageA(hMenu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000));
+    }
+
+    CAurelonProgram m_program;
+    std::vector<HWND> m_tipsBefore;
+};
+
+TEST_P(PictureTest, EachStateShowsItsPictures)
+{
+    const CChipLook& look = GetParam();
+    ASSERT_TRUE(m_program.SetLayout(look.nLayout));
+    m_tipsBefore = ShellTipWindows();
+    ASSERT_TRUE(m_program.StartResident());
+    ASSERT_TRUE(MoveCursorTo(200, 200));
+    ASSERT_TRUE(m_program.ShowPanel());
+    for (const CState& state : kStates)
+    {
+        const std::string name = std::string(look.pszName) + " " + state.pszName;
+        ASSERT_NO_FATAL_FAILURE(Reach(state));
+        for (const CPresetImages& preset : kPresets)
+            ExpectPresetButton(preset, state, name);
+        ExpectLogo(name);
+        ExpectTrayIcon(state, name);
+        EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), look.pszCenterLabel) << name;
+        EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), look.pszSpaceLabel) << name;
+        EXPECT_EQ(WindowText(m_program.Panel()), look.pszProduct) << name;
+        const std::vector<std::string> tips = ShellTips();
+        std::string all;
+        for (const std::string& tip : tips)
+            all += " \"" + tip + "\"";
+        EXPECT_TRUE(tips.size() == 1 && tips[0] == look.pszProduct) << name << ": the shell's tips are" << all;
+    }
+    ASSERT_TRUE(m_program.Exit());
+}
+
+TEST_P(PictureTest, PanelAndMenusOpenAgainstThePointerAndTheScreenEdges)
+{
+    ASSERT_TRUE(m_program.SetLayout(GetParam().nLayout));
+    ASSERT_TRUE(m_program.StartResident());
+    for (const POINT& p : kPointers)
+    {
+        const std::string where = std::string(GetParam().pszName) + " pointer at " + std::to_string(p.x) +
+                                  "," + std::to_string(p.y);
+        // A left click on the icon: the pointer's move may reach the program a little
+        // later (see MoveCursorTo), so it clicks until the panel shows.
+        ASSERT_TRUE(MoveCursorTo(p.x, p.y));
+        RECT rc = {};
+        POINT expected = {};
+        EXPECT_TRUE(WaitUntil([&] {
+            m_program.Tray(WM_LBUTTONDOWN);
+            m_program.Tray(WM_LBUTTONUP);
+            m_program.Sync();
+            ::GetWindowRect(m_program.Panel(), &rc);
+            expected = PanelCorner(p, rc.right - rc.left, rc.bottom - rc.top);
+            return m_program.PanelVisible() && rc.left == expected.x && rc.top == expected.y;
+        }, 10000)) << where << ": panel at " << rc.left << "," << rc.top << ", not " << expected.x << ","
+                   << expected.y;
+
+        ExpectMenuAt(IDR_TRAYMENU, ID_SETTINGS, p, [&] { m_program.Tray(WM_RBUTTONDOWN); }, where + " tray menu");
+        EXPECT_FALSE(m_program.PanelVisible()) << where;
+    }
+
+    // A right click on preset button 2 opens its menu at the click.
+    ASSERT_TRUE(m_program.ShowPanel());
+    RECT rcButton;
+    ::GetWindowRect(m_program.Control(IDC_PRESET2), &rcButton);
+    const POINT p = { rcButton.left + 2, rcButton.top + 2 };
+    ExpectMenuAt(IDR_PRESETMENU, 0, p, [&] {
+        ::PostMessageA(m_program.Panel(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_program.Control(IDC_PRESET2)),
+                       MAKELPARAM(p.x, p.y));
+    }, std::string(GetParam().pszName) + " preset menu");
+    ASSERT_TRUE(m_program.Exit());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothChips, PictureTest, ::testing::ValuesIn(kChips),
+                         [](const ::testing::TestParamInfo<CChipLook>& info) {
+                             return std::string(info.param.pszName);
+                         });
+}

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
-#include "ScreenShot.h"
+#include "PanelPictures.h"
 #include "resource.h"
 
 namespace

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include "AurelonProgram.h"
-#include "Picture.h"
+#include "PanelPictures.h"
 #include "chipsim/ChipSim.h"
 #include "mixer/Mixer3D.h"
 #include "resource.h"
@@ -59,21 +59,6 @@ const CState kStates[] = {
     { "level moved elsewhere", ACT_LEVEL_ELSEWHERE, 0, false, true },
 };
 
-// Preset buttons and their images: not selected, selected, disabled.
-struct CPresetImages
-{
-    int nButtonID;
-    UINT nNormal;
-    UINT nSelected;
-    UINT nDisabled;
-};
-
-const CPresetImages kPresets[] = {
-    { IDC_PRESET1, IDB_PRESET1_NORMAL, IDB_PRESET1_SEL, IDB_PRESET1_DIS },
-    { IDC_PRESET2, IDB_PRESET2_NORMAL, IDB_PRESET2_SEL, IDB_PRESET2_DIS },
-    { IDC_PRESET3, IDB_PRESET3_NORMAL, IDB_PRESET3_SEL, IDB_PRESET3_DIS },
-};
-
 const int kLogoX = 24, kLogoY = 3, kLogoWidth = 116, kLogoHeight = 60;
 const int kTrayIconSize = 16;
 
@@ -94,7 +79,7 @@ POINT PanelCorner(POINT p, int w, int h)
 struct CMenuLook
 {
     RECT rc;
-    std::unique_ptr<CPicture> pPicture;
+    std::unique_ptr<CCanvas> pPicture;
     int nTicks;
     bool bDone;
 };
@@ -110,9 +95,9 @@ void CALLBACK TakeMenuLook(HWND, UINT, UINT_PTR, DWORD)
     // Above the program's topmost panel, which may just have come up where it opens.
     ::SetWindowPos(hMenu, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::GetWindowRect(hMenu, &g_pMenuLook->rc);
-    std::unique_ptr<CPicture> pShot(CPicture::FromScreen(g_pMenuLook->rc));
+    std::unique_ptr<CCanvas> pShot(CCanvas::FromScreen(g_pMenuLook->rc));
     g_pMenuLook->bDone = ++g_pMenuLook->nTicks >= 3 && g_pMenuLook->pPicture &&
-                         pShot->Differences(*g_pMenuLook->pPicture) == 0;
+                         pShot->SameAs(*g_pMenuLook->pPicture);
     g_pMenuLook->pPicture = std::move(pShot);
     if (g_pMenuLook->bDone)
         ::EndMenu();
@@ -148,7 +133,7 @@ protected:
         case ACT_PRESET1:
         case ACT_PRESET2:
         case ACT_PRESET3:
-            m_program.Click(kPresets[state.action - ACT_PRESET1].nButtonID);
+            m_program.Click(kPresetImages[state.action - ACT_PRESET1].nButtonID);
             break;
         case ACT_LEVEL_ELSEWHERE:
             m_program.SetChipValue(MIXER3D_CENTER_ID,
@@ -172,34 +157,23 @@ protected:
         ::RedrawWindow(m_program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
 
-    // A preset button as it must look: its image on the panel's face, a raised edge, and
-    // the focus rectangle when it holds the focus.
-    void ExpectPresetButton(const CPresetImages& preset, const CState& state, const std::string& name)
+    void ExpectPresetButton(const CPresetImages& images, int nPreset, const CState& state, const std::string& name)
     {
-        HWND hButton = m_program.Control(preset.nButtonID);
+        HWND hButton = m_program.Control(images.nButtonID);
+        const UINT nImage = !state.bPlugged ? images.nDisabled
+                            : state.nSelected == nPreset ? images.nSelected : images.nNormal;
+        std::unique_ptr<CCanvas> pExpected(PresetButtonPicture(hButton, nImage));
         RECT rc;
         ::GetWindowRect(hButton, &rc);
-        CPicture expected(rc.right - rc.left, rc.bottom - rc.top, ::GetSysColor(COLOR_BTNFACE));
-        UINT nImage = !state.bPlugged ? preset.nDisabled
-                      : state.nSelected == &preset - kPresets + 1 ? preset.nSelected : preset.nNormal;
-        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), nImage, 0, 0)) << nImage;
-        RECT rcEdge = { 0, 0, expected.Width(), expected.Height() };
-        ::DrawEdge(expected.DC(), &rcEdge, EDGE_RAISED, BF_RECT);
-        GUITHREADINFO gui = {};
-        gui.cbSize = sizeof(gui);
-        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(hButton, nullptr), &gui) && gui.hwndFocus == hButton)
-        {
-            RECT rcFocus = { 3, 3, expected.Width() - 3, expected.Height() - 3 };
-            ::DrawFocusRect(expected.DC(), &rcFocus);
-        }
-        EXPECT_TRUE(ScreenShows(rc, expected, name + " preset button " + std::to_string(&preset - kPresets + 1)));
+        EXPECT_TRUE(ScreenShows(rc, *pExpected, name + " preset button " + std::to_string(nPreset)));
     }
 
     void ExpectLogo(const std::string& name)
     {
         POINT pt = { kLogoX, kLogoY };
         ::ClientToScreen(m_program.Panel(), &pt);
-        CPicture expected(kLogoWidth, kLogoHeight, ::GetSysColor(COLOR_BTNFACE));
+        CCanvas expected(kLogoWidth, kLogoHeight);
+        expected.Fill(::GetSysColor(COLOR_BTNFACE));
         ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), GetParam().nLogo, 0, 0));
         EXPECT_TRUE(ScreenShows({ pt.x, pt.y, pt.x, pt.y }, expected, name + " logo"));
     }
@@ -214,9 +188,10 @@ protected:
     }
 
     // The chip's tray picture drawn on the task bar's own colour.
-    static CPicture* TrayPicture(UINT nIconID, COLORREF crBar)
+    static CCanvas* TrayPicture(UINT nIconID, COLORREF crBar)
     {
-        CPicture* pIcon = new CPicture(kTrayIconSize, kTrayIconSize, crBar);
+        CCanvas* pIcon = new CCanvas(kTrayIconSize, kTrayIconSize);
+        pIcon->Fill(crBar);
         pIcon->DrawIcon(ProgramResources(), nIconID, 0, 0, kTrayIconSize);
         return pIcon;
     }
@@ -225,24 +200,22 @@ protected:
     {
         const CChipLook& look = GetParam();
         const RECT rcTray = TrayArea();
-        std::unique_ptr<CPicture> pBar(CPicture::FromScreen(rcTray));
+        std::unique_ptr<CCanvas> pBar(CCanvas::FromScreen(rcTray));
         const COLORREF crBar = pBar->At(0, 0);
-        std::unique_ptr<CPicture> pOn(TrayPicture(look.nIconOn, crBar)), pOff(TrayPicture(look.nIconOff, crBar));
-        ASSERT_GT(pOn->Differences(*pOff), 0) << "the two pictures look alike";
-        const CPicture& expected = state.bMuted ? *pOff : *pOn;
+        std::unique_ptr<CCanvas> pOn(TrayPicture(look.nIconOn, crBar)), pOff(TrayPicture(look.nIconOff, crBar));
+        ASSERT_FALSE(pOn->SameAs(*pOff)) << "the two pictures look alike";
+        const CCanvas& expected = state.bMuted ? *pOff : *pOn;
         POINT ptAt = {};
         bool bFound = WaitUntil([&] {
-            pBar.reset(CPicture::FromScreen(rcTray));
+            pBar.reset(CCanvas::FromScreen(rcTray));
             return expected.FindIn(*pBar, &ptAt);
         }, 5000);
         if (!bFound)
         {
-            const std::string path = BinPath("failed-pictures");
-            ::CreateDirectoryA(path.c_str(), nullptr);
-            pBar->Save(path + "\\tray-" + look.pszName + ".bmp");
-            expected.Save(path + "\\tray-" + look.pszName + "-expected.bmp");
+            SaveFailedPicture(*pBar, name + " tray shown");
+            SaveFailedPicture(expected, name + " tray icon expected");
         }
-        EXPECT_TRUE(bFound) << name << " tray icon: not shown (saved as failed-pictures\\tray-*)";
+        EXPECT_TRUE(bFound) << name << " tray icon: not shown (saved in failed-pictures)";
     }
 
     // The shell's tooltip windows of its tray icons.
@@ -305,8 +278,8 @@ TEST_P(PictureTest, EachStateShowsItsPictures)
     {
         const std::string name = std::string(look.pszName) + " " + state.pszName;
         ASSERT_NO_FATAL_FAILURE(Reach(state));
-        for (const CPresetImages& preset : kPresets)
-            ExpectPresetButton(preset, state, name);
+        for (int nPreset = 1; nPreset <= 3; ++nPreset)
+            ExpectPresetButton(kPresetImages[nPreset - 1], nPreset, state, name);
         ExpectLogo(name);
         ExpectTrayIcon(state, name);
         EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), look.pszCenterLabel) << name;

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <climits>
 #include "Harness.h"
-#include "ScreenShot.h"
+#include "Canvas.h"
+#include <memory>
 #include "app/TaskBarButton.h"
 #include "resource.h"
 
@@ -87,12 +88,12 @@ bool FindTrayIcon(POINT* pCentre)
     if (hBar == nullptr || !::GetWindowRect(hBar, &rcBar))
         return false;
     RECT rcTray = { rcBar.right - 120, rcBar.top + 2, rcBar.right - 2, rcBar.bottom - 2 };
-    CScreenShot pixels(rcTray);
-    COLORREF crBar = pixels.At(rcTray.left, rcTray.top);
+    std::unique_ptr<CCanvas> pPixels(CCanvas::FromScreen(rcTray));
+    COLORREF crBar = pPixels->At(0, 0);
     RECT rcIcon = { LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN };
     for (int y = rcTray.top; y < rcTray.bottom; ++y)
         for (int x = rcTray.left; x < rcTray.right; ++x)
-            if (pixels.At(x, y) != crBar)
+            if (pPixels->At(x - rcTray.left, y - rcTray.top) != crBar)
             {
                 rcIcon.left = std::min<LONG>(rcIcon.left, x);
                 rcIcon.top = std::min<LONG>(rcIcon.top, y);

@@ -48,8 +48,7 @@ protected:
         ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, kPreset1, "Center", "7"));
         ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, kPreset1, "Space", "3"));
         ASSERT_TRUE(m_program.StartResident());
-        m_hReceiver = m_program.TrayReceiver();
-        ASSERT_TRUE(TrayIconPresent(m_hReceiver));
+        ASSERT_TRUE(TrayIconPresent(m_program.TrayReceiver()));
     }
 
     HWND WaitForOwnDialog(const char* pszCaption)
@@ -103,7 +102,6 @@ protected:
 
     CAurelonProgram m_program;
     CProcess m_second;
-    HWND m_hReceiver = nullptr;
 };
 
 TEST_P(ShutdownTest, EndsLikeExitWithThePresetsSaved)

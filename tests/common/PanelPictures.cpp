@@ -32,9 +32,7 @@ CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID)
     return pPicture;
 }
 
-namespace
-{
-bool ShowsImage(HWND hButton, bool bSelected)
+bool ShowsLamp(HWND hButton, PresetLamp lamp)
 {
     const int nID = ::GetDlgCtrlID(hButton);
     RECT rc;
@@ -44,22 +42,12 @@ bool ShowsImage(HWND hButton, bool bSelected)
     {
         if (images.nButtonID != nID)
             continue;
-        std::unique_ptr<CCanvas> pExpected(PresetButtonPicture(hButton, bSelected ? images.nSelected : images.nNormal));
+        std::unique_ptr<CCanvas> pExpected(
+            PresetButtonPicture(hButton, lamp == LAMP_SELECTED ? images.nSelected : images.nNormal));
         std::unique_ptr<CCanvas> pShown(CCanvas::FromScreen(rc));
         return pShown->SameAs(*pExpected);
     }
     return false;
-}
-}
-
-bool ShowsLitLamp(HWND hButton)
-{
-    return ShowsImage(hButton, true);
-}
-
-bool ShowsUnlitLamp(HWND hButton)
-{
-    return ShowsImage(hButton, false);
 }
 
 bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp)
@@ -69,6 +57,6 @@ bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp
     return WaitUntil([&] {
         // A repaint that the program has still to do is done now, inside this call.
         ::RedrawWindow(program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        return lamp == LAMP_SELECTED ? ShowsLitLamp(hButton) : ShowsUnlitLamp(hButton);
+        return ShowsLamp(hButton, lamp);
     }, 5000);
 }

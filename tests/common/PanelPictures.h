@@ -24,14 +24,12 @@ extern const CPresetImages kPresetImages[3];
 // on the panel's face without its teal, a raised edge, and the focus rectangle when the button has the focus.
 CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID);
 
-// Whether a preset button on screen shows its selected image (a lit lamp), or its image
-// of a preset that is not selected.
-bool ShowsLitLamp(HWND hButton);
-bool ShowsUnlitLamp(HWND hButton);
-
+// Whether a preset button on screen shows its selected image (a lit lamp), or its image of
+// a preset that is not selected.
+enum PresetLamp { LAMP_SELECTED, LAMP_NOT_SELECTED };
+bool ShowsLamp(HWND hButton, PresetLamp lamp);
 // Polls until a preset button of the visible panel shows the lamp, after the program has
 // handled what was sent to it before.
-enum PresetLamp { LAMP_SELECTED, LAMP_NOT_SELECTED };
 bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp);
 
 #endif

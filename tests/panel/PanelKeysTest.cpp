@@ -1,6 +1,6 @@
 // Escape and the panel. The dialog manager turns Escape into IDCANCEL (the panel hides)
 // before the key is dispatched, and it never lets the focus rest on the panel itself, so
-// key messages reach the panel window only when they are sent or posted to it.
+// key messages reach the panel window only when they are sent to it.
 #include <gtest/gtest.h>
 #include "PanelProbe.h"
 
@@ -11,21 +11,6 @@ class PanelKeysTest : public PanelProbeTest
 protected:
     PanelKeysTest() : PanelProbeTest(WM_KEYDOWN, WM_KEYUP) {}
 
-    void SetUp() override
-    {
-        PanelProbeTest::SetUp();
-        m_panel.m_onMessage = [this](UINT message, WPARAM, LPARAM) {
-            if (message == WM_KEYDOWN || message == WM_KEYUP)
-                ++m_nArrived;
-        };
-    }
-
-    void PostKey(UINT message, WPARAM wVk)
-    {
-        LPARAM lParam = message == WM_KEYUP ? static_cast<LPARAM>(0xC0000001) : 1;
-        ::PostMessageA(m_panel.m_hWnd, message, wVk, lParam);
-    }
-
     static void PressKey(WORD wVk, bool bDown)
     {
         INPUT input = {};
@@ -34,8 +19,6 @@ protected:
         input.ki.dwFlags = bDown ? 0 : KEYEVENTF_KEYUP;
         ::SendInput(1, &input, sizeof(input));
     }
-
-    int m_nArrived = 0;
 };
 
 TEST_F(PanelKeysTest, RealEscapeHidesThePanel)

@@ -14,7 +14,8 @@
 
 namespace
 {
-// One chip as the user meets it.
+// One run of the suite: a chip as the user meets it (a display setting such as the DPI
+// would be one more column here, the expected pictures still drawn from the resources).
 struct CChipLook
 {
     DWORD nLayout;

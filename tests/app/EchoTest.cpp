@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
-#include "ScreenShot.h"
+#include "PanelPictures.h"
 #include "resource.h"
 
 namespace
@@ -36,8 +36,7 @@ protected:
         ASSERT_TRUE(m_program.m_chip.m_pfnSetOptions(fdwOptions));
         ASSERT_TRUE(m_program.StartResident());
         ASSERT_TRUE(MoveCursorTo(200, 200));
-        m_program.Command(ID_SETTINGS);
-        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }));
+        ASSERT_TRUE(m_program.ShowPanel());
     }
 
     bool WaitForSliders(int nCenter, int nSpace)

@@ -73,12 +73,14 @@ TEST_F(InstanceEdgeTest, ShowRequestShowsThePanelWhereItLastWas)
 {
     ASSERT_TRUE(m_program.StartResident());
     ASSERT_TRUE(ShowPanelAt(150, 120));
-    ::SendMessageA(m_program.Panel(), WM_COMMAND, IDOK, 0);
+    SendTo(m_program.Panel(), WM_COMMAND, IDOK);
     ASSERT_FALSE(m_program.PanelVisible());
     ASSERT_TRUE(MoveCursorTo(400, 300));
 
-    // The request returns once handled: a notice would have kept it waiting.
-    ::SendMessageA(m_program.MainWnd(), WM_INSTANCENOTIFY, 1, 0);
+    // The request returns once handled: a notice would keep it waiting, and is seen below.
+    DWORD_PTR nResult = 0;
+    EXPECT_NE(::SendMessageTimeoutA(m_program.MainWnd(), WM_INSTANCENOTIFY, 1, 0, SMTO_ABORTIFHUNG, 5000,
+                                    &nResult), 0) << "the request was kept waiting";
     EXPECT_TRUE(m_program.PanelVisible());
     RECT rc;
     ::GetWindowRect(m_program.Panel(), &rc);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
-#include "ScreenShot.h"
+#include "PanelPictures.h"
 #include "resource.h"
 
 namespace
@@ -69,13 +69,6 @@ protected:
         return SendTo(hTip, TTM_GETTOOLCOUNT);
     }
 
-    // Shows the panel, which until then was hidden, so that its lamps can be seen.
-    bool ShowPanel()
-    {
-        m_program.Command(ID_SETTINGS);
-        return WaitUntil([&] { return ::IsWindowVisible(m_program.Panel()) != FALSE; }, 5000);
-    }
-
     // The lamps show this preset selected (0: none) and the others not. The panel paints
     // after it has handled a change, so the screen is polled for the whole picture.
     bool LampsShowSelected(int nPreset)
@@ -85,7 +78,7 @@ protected:
             for (int n = 1; n <= 3; ++n)
             {
                 HWND hButton = m_program.Control(anButtons[n - 1]);
-                if (!(n == nPreset ? ShowsLitLamp(hButton) : ShowsUnlitLamp(hButton)))
+                if (!ShowsLamp(hButton, n == nPreset ? LAMP_SELECTED : LAMP_NOT_SELECTED))
                     return false;
             }
             return true;
@@ -133,7 +126,7 @@ TEST_F(PresetTest, ApplyingWritesOnlyDifferingLevelsAndStaysSelected)
     // The write's own notification has been handled while the panel was hidden: the
     // first picture of the panel shows whether it deselected the preset.
     m_program.Sync();
-    ASSERT_TRUE(ShowPanel());
+    ASSERT_TRUE(m_program.ShowPanel());
     EXPECT_TRUE(LampsShowSelected(1));
 
     // A change from another program deselects it; clicking it then applies it again.
@@ -194,7 +187,7 @@ TEST_F(PresetTest, RestoreDefaultOnOtherPresetChangesOnlyMemory)
     m_program.Sync();
     EXPECT_EQ(m_program.WriteCount(kCenter) + m_program.WriteCount(kSpace), 0u);
     EXPECT_EQ(m_program.ChipValue(kCenter), 5 * kStep);
-    ASSERT_TRUE(ShowPanel());
+    ASSERT_TRUE(m_program.ShowPanel());
     EXPECT_TRUE(LampsShowSelected(3));
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(1, 8, 8, "Preset 1");
@@ -239,6 +232,7 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     ::SetDlgItemTextA(hDlg, IDC_DESCRIPTION, "Concert hall");
     PressDialogButton(hDlg, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
 
     // Cancel leaves it.
     ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET2, 3));
@@ -249,9 +243,15 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
     PressDialogButton(hDlg, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hDlg); }, 5000));
 
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
+
     EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(2).c_str()));
     ASSERT_TRUE(m_program.Exit());
     ExpectUserPreset(2, 0, 0, "Concert hall");
+    ASSERT_TRUE(m_program.StartResident());
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), "Preset");
+    ASSERT_TRUE(m_program.Exit());
 }
 
 TEST_F(PresetTest, TooLongDescriptionIsRefusedUntilShortened)

@@ -6,6 +6,7 @@
 #include <tuple>
 #include "CloseRequests.h"
 #include "RegistrySandbox.h"
+#include "WindowWitness.h"
 #include "chipsim/ChipSim.h"
 #include "mixer/Mixer3D.h"
 #include "resource.h"
@@ -47,8 +48,7 @@ protected:
         ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, kPreset1, "Center", "7"));
         ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, kPreset1, "Space", "3"));
         ASSERT_TRUE(m_program.StartResident());
-        m_hReceiver = m_program.TrayReceiver();
-        ASSERT_TRUE(TrayIconPresent(m_hReceiver));
+        ASSERT_TRUE(TrayIconPresent(m_program.TrayReceiver()));
     }
 
     HWND WaitForOwnDialog(const char* pszCaption)
@@ -102,7 +102,6 @@ protected:
 
     CAurelonProgram m_program;
     CProcess m_second;
-    HWND m_hReceiver = nullptr;
 };
 
 TEST_P(ShutdownTest, EndsLikeExitWithThePresetsSaved)
@@ -115,11 +114,15 @@ TEST_P(ShutdownTest, EndsLikeExitWithThePresetsSaved)
     }
     ASSERT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, kPreset1));
 
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     ASSERT_TRUE(RequestClose(m_program, request)) << CloseRequestName(request);
     DWORD dwCode = 0xFFFFFFFF;
     ASSERT_TRUE(m_program.Process().WaitForExit(15000, &dwCode)) << "still running";
     EXPECT_EQ(dwCode, 0u) << std::hex << dwCode;
-    EXPECT_FALSE(TrayIconPresent(m_hReceiver));
+    // The program let its icon go before it destroyed the icon's receiver window (the
+    // shell drops the icons of a destroyed window by itself, so only that moment tells).
+    EXPECT_EQ(witness.IconAtReceiverEnd(), 0);
     // Every preset reached the user's keys: the factory levels of preset 1 as numbers.
     EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Center"), 7u);
     EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset1, "Space"), 3u);

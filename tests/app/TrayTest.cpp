@@ -30,26 +30,15 @@ protected:
     CAurelonProgram m_program;
 };
 
-TEST_F(TrayTest, LeftClickShowsPanelAtCursorButReleaseAloneDoesNot)
+// A click shows the panel at the pointer (the picture suite), a release alone does not.
+TEST_F(TrayTest, ReleaseWithoutPressShowsNothing)
 {
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_TRUE(IconPresent());
-    ASSERT_TRUE(MoveCursorTo(200, 150));
     m_program.Tray(WM_LBUTTONUP);
     m_program.Tray(WM_MOUSEMOVE);
     m_program.Sync();
     EXPECT_FALSE(m_program.PanelVisible());
-
-    // The pointer's move may reach the program a little later (see MoveCursorTo): click
-    // until the panel shows where the pointer is.
-    RECT rc = {};
-    EXPECT_TRUE(WaitUntil([&] {
-        m_program.Tray(WM_LBUTTONDOWN);
-        m_program.Tray(WM_LBUTTONUP);
-        m_program.Sync();
-        ::GetWindowRect(m_program.Panel(), &rc);
-        return m_program.PanelVisible() && rc.left == 200 && rc.top == 150;
-    }, 10000)) << rc.left << "," << rc.top;
 }
 
 TEST_F(TrayTest, DoubleClickShowsPanel)

@@ -181,43 +181,14 @@ void CAurelonProgram::Tray(UINT nMouseMessage, UINT nIconID) const
 
 std::string CAurelonProgram::ToolTipText(int nID) const
 {
-    // TTM_GETTEXT fills a TOOLINFO in the tooltip's own process: build one there.
     HWND hTip = FindTopWindow(TOOLTIPS_CLASSA, nullptr, m_process.GetId());
-    const size_t cchText = 256;
-    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                    FALSE, m_process.GetId());
-    if (hTip == nullptr || hProcess == nullptr)
+    const UINT_PTR uId = reinterpret_cast<UINT_PTR>(Control(nID));
+    for (const CTool& tool : ToolsOf(hTip))
     {
-        if (hProcess != nullptr)
-            ::CloseHandle(hProcess);
-        return std::string();
+        if (tool.uId == uId)
+            return tool.text;
     }
-    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(hProcess, nullptr, sizeof(TOOLINFOA) + cchText,
-                                                        MEM_COMMIT, PAGE_READWRITE));
-    std::string text;
-    if (pRemote != nullptr)
-    {
-        TOOLINFOA ti = {};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_IDISHWND;
-        ti.hwnd = Panel();
-        ti.uId = reinterpret_cast<UINT_PTR>(Control(nID));
-        ti.lpszText = reinterpret_cast<LPSTR>(pRemote + sizeof(ti));
-        char szText[cchText] = "";
-        if (::WriteProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) &&
-            ::WriteProcessMemory(hProcess, pRemote + sizeof(ti), szText, 1, nullptr))
-        {
-            ::SendMessageA(hTip, TTM_GETTEXTA, cchText, reinterpret_cast<LPARAM>(pRemote));
-            if (::ReadProcessMemory(hProcess, pRemote + sizeof(ti), szText, cchText, nullptr))
-            {
-                szText[cchText - 1] = '\0';
-                text = szText;
-            }
-        }
-        ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
-    }
-    ::CloseHandle(hProcess);
-    return text;
+    return std::string();
 }
 
 void CAurelonProgram::Sync() const
@@ -319,4 +290,41 @@ void ChooseMenuItem(HWND hMenuWnd, int nItem)
     for (int i = 0; i < nItem; ++i)
         ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+std::vector<CTool> ToolsOf(HWND hTip)
+{
+    // TTM_ENUMTOOLS fills a TOOLINFO in the tooltip's own process: build one there, with
+    // room for the longest text the control copies.
+    const size_t cchText = INFOTIPSIZE + 1;
+    std::vector<CTool> tools;
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hTip, &dwProcessId);
+    HANDLE hProcess = hTip != nullptr
+        ? ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId)
+        : nullptr;
+    if (hProcess == nullptr)
+        return tools;
+    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(hProcess, nullptr, sizeof(TOOLINFOA) + cchText,
+                                                        MEM_COMMIT, PAGE_READWRITE));
+    const LRESULT nCount = pRemote != nullptr ? SendTo(hTip, TTM_GETTOOLCOUNT) : 0;
+    for (LRESULT i = 0; i < nCount; ++i)
+    {
+        TOOLINFOA ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.lpszText = reinterpret_cast<LPSTR>(pRemote + sizeof(ti));
+        char szText[cchText] = "";
+        if (!::WriteProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) ||
+            !::WriteProcessMemory(hProcess, pRemote + sizeof(ti), szText, 1, nullptr) ||
+            !SendTo(hTip, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(pRemote)) ||
+            !::ReadProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) ||
+            !::ReadProcessMemory(hProcess, pRemote + sizeof(ti), szText, cchText, nullptr))
+            continue;
+        szText[cchText - 1] = '\0';
+        tools.push_back({ ti.hwnd, ti.uId, szText });
+    }
+    if (pRemote != nullptr)
+        ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    ::CloseHandle(hProcess);
+    return tools;
 }

@@ -78,6 +78,16 @@ private:
     std::string m_strExecutable;
 };
 
+// One tool of a tooltip control: its window, its id and its text.
+struct CTool
+{
+    HWND hWnd;
+    UINT_PTR uId;
+    std::string text;
+};
+// The tools of a tooltip control of any process.
+std::vector<CTool> ToolsOf(HWND hTip);
+
 // Visible popup menus (class "#32768") of any process.
 HWND FindVisibleMenu();
 // Waits for a visible popup menu; NULL when none shows in time.

@@ -6,7 +6,7 @@
 #include <vector>
 #include "draw/PaletteBitmap.h"
 #include "resource.h"
-#include "tests/draw/Canvas.h"
+#include "Canvas.h"
 
 namespace
 {

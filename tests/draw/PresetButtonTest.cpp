@@ -10,12 +10,11 @@
 #include "draw/PresetButton.h"
 #include "framework/Dialog.h"
 #include "resource.h"
-#include "tests/draw/Canvas.h"
+#include "Canvas.h"
 
 namespace
 {
 const COLORREF kBackground = RGB(10, 200, 30);     // no image colour can be this
-const COLORREF kTeal = RGB(0, 128, 128);
 const int kButtonId = IDC_PRESET2;
 const int kWidth = 31;
 const int kHeight = 21;
@@ -234,44 +233,6 @@ TEST_F(CPresetButtonTest, LoadBitmapsSizesTheButtonToTheImageInPlace)
     EXPECT_EQ(after.bottom - after.top, kHeight);
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.top, before.top);
-}
-
-TEST_F(CPresetButtonTest, TealIsNotPaintedAndTheEdgeIsRaised)
-{
-    for (UINT nID : { IDB_PRESET1_NORMAL, IDB_PRESET2_SEL, IDB_PRESET3_DIS })
-    {
-        SCOPED_TRACE(testing::Message() << "bitmap " << nID);
-        Load(nID, 0, 0, 0);
-        std::unique_ptr<CCanvas> pReleased = ReleasedLook();
-
-        HBITMAP hSource = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nID));
-        int cx = 0;
-        int cy = 0;
-        std::vector<COLORREF> source = ReadBitmapPixels(hSource, &cx, &cy);
-        ::DeleteObject(hSource);
-        ASSERT_EQ(cx, kWidth);
-        ASSERT_EQ(cy, kHeight);
-        ASSERT_EQ(source[0], kTeal);
-
-        int nTeal = 0;
-        int nWrong = 0;
-        for (int y = 2; y < kHeight - 2; ++y)
-        {
-            for (int x = 2; x < kWidth - 2; ++x)
-            {
-                bool bTeal = source[static_cast<size_t>(y) * cx + x] == kTeal;
-                nTeal += bTeal ? 1 : 0;
-                if ((pReleased->At(x, y) == kBackground) != bTeal)
-                    ++nWrong;
-            }
-        }
-        EXPECT_GT(nTeal, 0);
-        EXPECT_EQ(nWrong, 0);
-        ExpectEdge(*pReleased, EDGE_RAISED);
-
-        // The window itself: its background brush shows through the same pixels.
-        EXPECT_TRUE(ScreenLook()->SameAs(*pReleased));
-    }
 }
 
 TEST_F(CPresetButtonTest, PressShiftsThePictureAndSinksTheEdgeUntilRelease)

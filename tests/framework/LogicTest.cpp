@@ -5,7 +5,6 @@
 #include "app/TaskBarButton.h"
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
-#include "panel/PanelDlg.h"
 #include "panel/Preset.h"
 #include "support/AboutDlg.h"
 #include <limits.h>
@@ -64,14 +63,6 @@ TEST(InstallSwitchTest, ExactCaseSensitiveSubstring)
     EXPECT_FALSE(ContainsInstallSwitch("/install", "-install"));
     EXPECT_FALSE(ContainsInstallSwitch("-instal", "-install"));
     EXPECT_FALSE(ContainsInstallSwitch("", "-install"));
-}
-
-TEST(TrayPictureTest, FollowsTechnologyAndMuteState)
-{
-    EXPECT_EQ(TrayIconForState(MIXER3D_SRS, 0), static_cast<UINT>(IDI_SRS_ON));
-    EXPECT_EQ(TrayIconForState(MIXER3D_SRS, 1), static_cast<UINT>(IDI_SRS_OFF));
-    EXPECT_EQ(TrayIconForState(MIXER3D_QSOUND, 0), static_cast<UINT>(IDI_QSOUND_ON));
-    EXPECT_EQ(TrayIconForState(0, 5), static_cast<UINT>(IDI_QSOUND_OFF));
 }
 }
 

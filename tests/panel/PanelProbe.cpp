@@ -3,13 +3,6 @@
 #include "framework/App.h"
 #include "mixer/MixerDriver.h"
 
-LRESULT CProbePanel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (m_onMessage)
-        m_onMessage(message, wParam, lParam);
-    return CPanelDlg::WindowProc(message, wParam, lParam);
-}
-
 LRESULT CProbePanel::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= m_nWatchFirst && message <= m_nWatchLast)
@@ -42,7 +35,6 @@ void PanelProbeTest::SetUp()
 
 void PanelProbeTest::TearDown()
 {
-    m_panel.m_onMessage = nullptr;
     m_panel.DestroyWindow();
 }
 

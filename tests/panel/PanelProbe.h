@@ -29,11 +29,8 @@ public:
     UINT m_nWatchFirst = 0;
     UINT m_nWatchLast = 0;
     std::vector<CDefaulted> m_defaulted;
-    // Called for every message the panel receives (before its own handling).
-    std::function<void(UINT, WPARAM, LPARAM)> m_onMessage;
 
 protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

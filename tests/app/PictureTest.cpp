@@ -1,0 +1,300 @@
+// What the user sees, for each chip and each state a user can reach: the preset lamps,
+// the logo, the labels, the tray picture and tip, and where the panel and the menus open.
+// Every expected picture is drawn from the program's own resources; a failure names the
+// chip, the state and the region, and saves what the screen showed beside what it must.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include "AurelonProgram.h"
+#include "PanelPictures.h"
+#include "chipsim/ChipSim.h"
+#include "mixer/Mixer3D.h"
+#include "resource.h"
+
+namespace
+{
+// One run of the suite: a chip as the user meets it (a display setting such as the DPI
+// would be one more column here, the expected pictures still drawn from the resources).
+struct CChipLook
+{
+    DWORD nLayout;
+    const char* pszName;
+    UINT nLogo;
+    UINT nIconOn;
+    UINT nIconOff;
+    const char* pszProduct;     // tray tip and panel title
+    const char* pszCenterLabel;
+    const char* pszSpaceLabel;
+};
+
+const CChipLook kChips[] = {
+    { CHIPSIM_LAYOUT_SRS, "SRS", IDB_SRS_LOGO, IDI_SRS_ON, IDI_SRS_OFF, "Aurelon SRS 3D Audio", "&Center", "&Space" },
+    { CHIPSIM_LAYOUT_QSOUND, "QSound", IDB_QSOUND_LOGO, IDI_QSOUND_ON, IDI_QSOUND_OFF, "Aurelon QSound 3D Audio",
+      "&Volume", "&Space" },
+};
+
+// The states in the order a user reaches them, each with what the user (or another
+// program, or the hardware) does and what the state must show.
+struct CState
+{
+    const char* pszName;
+    void (*pfnReach)(const CAurelonProgram& program);
+    int nSelected;      // preset whose lamp is lit, 0 none
+    bool bMuted;
+    bool bPlugged;
+};
+
+void ClickEnabled(const CAurelonProgram& program) { SendTo(program.Control(IDC_ENABLED), BM_CLICK); }
+
+const CState kStates[] = {
+    { "start", [](const CAurelonProgram&) {}, 0, false, true },
+    { "effect off", ClickEnabled, 0, true, true },
+    { "preset 1 while off", [](const CAurelonProgram& program) { program.Click(IDC_PRESET1); }, 1, true, true },
+    { "effect on", ClickEnabled, 1, false, true },
+    { "preset 2", [](const CAurelonProgram& program) { program.Click(IDC_PRESET2); }, 2, false, true },
+    { "preset 3", [](const CAurelonProgram& program) { program.Click(IDC_PRESET3); }, 3, false, true },
+    { "unplugged", [](const CAurelonProgram& program) { program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS); }, 3, false,
+      false },
+    { "plugged back", [](const CAurelonProgram& program) { program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS); }, 3, false,
+      true },
+    { "level moved elsewhere", [](const CAurelonProgram& program) {
+          program.SetChipValue(MIXER3D_CENTER_ID, 5 * MixerStepSize(CHIPSIM_DEFAULT_MAXIMUM, CHIPSIM_DEFAULT_STEPS));
+      }, 0, false, true },
+};
+
+const int kLogoX = 24, kLogoY = 3, kLogoWidth = 116, kLogoHeight = 60;
+const int kTrayIconSize = 16;
+
+// Pointer positions against the screen edges (the virtual desktop is 1024 x 768).
+const POINT kPointers[] = { { 300, 200 }, { 1010, 200 }, { 300, 760 }, { 1010, 760 } };
+
+// Where the panel of w x h opens at p: to the left of p where it does not fit on its
+// right, flush with the bottom of the screen (not of the work area) where not below.
+POINT PanelCorner(POINT p, int w, int h)
+{
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    return { p.x + w > cx ? p.x - w : p.x, p.y + h > cy ? cy - h : p.y };
+}
+
+// A popup menu of the program's resources as the system shows it when this process tracks
+// it at a point with its top left there (the system moves a menu that does not fit):
+// where it opens and how it looks, to compare with the program's menu.
+struct CMenuLook
+{
+    RECT rc;
+    std::unique_ptr<CCanvas> pPicture;
+    int nTicks;
+    bool bDone;
+};
+
+CMenuLook* g_pMenuLook = nullptr;
+
+// Takes the menu's picture once it has been on screen a while and stays the same.
+void CALLBACK TakeMenuLook(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND hMenu = FindVisibleMenu();
+    if (hMenu == nullptr || g_pMenuLook->bDone)
+        return;
+    // Above the program's topmost panel, which may just have come up where it opens.
+    ::SetWindowPos(hMenu, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::GetWindowRect(hMenu, &g_pMenuLook->rc);
+    std::unique_ptr<CCanvas> pShot(CCanvas::FromScreen(g_pMenuLook->rc));
+    g_pMenuLook->bDone = ++g_pMenuLook->nTicks >= 3 && g_pMenuLook->pPicture &&
+                         pShot->SameAs(*g_pMenuLook->pPicture);
+    g_pMenuLook->pPicture = std::move(pShot);
+    if (g_pMenuLook->bDone)
+        ::EndMenu();
+}
+
+// nDefault: the command drawn bold, 0 none.
+void TakeMenuLook(UINT nMenuID, UINT nDefault, POINT p, CMenuLook* pLook)
+{
+    HMENU hMenu = ::LoadMenuA(ProgramResources(), MAKEINTRESOURCEA(nMenuID));
+    HWND hOwner = ::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (nDefault != 0)
+        ::SetMenuDefaultItem(::GetSubMenu(hMenu, 0), nDefault, FALSE);
+    g_pMenuLook = pLook;
+    UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, TakeMenuLook);
+    ::TrackPopupMenu(::GetSubMenu(hMenu, 0), TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, hOwner, nullptr);
+    ::KillTimer(nullptr, nTimer);
+    g_pMenuLook = nullptr;
+    ::DestroyWindow(hOwner);
+    ::DestroyMenu(hMenu);
+    WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000);
+}
+
+class PictureTest : public ::testing::TestWithParam<CChipLook>
+{
+protected:
+    void Reach(const CState& state)
+    {
+        state.pfnReach(m_program);
+        m_program.Sync();
+        ASSERT_TRUE(WaitUntil([&] {
+            return m_program.IsEnabled(IDC_PRESET1) == state.bPlugged &&
+                   (!state.bPlugged || m_program.IsChecked(IDC_ENABLED) != state.bMuted);
+        }, 5000)) << state.pszName;
+        // A repaint that the program has still to do is done now.
+        ::RedrawWindow(m_program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    void ExpectPresetButton(const CPresetImages& images, int nPreset, const CState& state, const std::string& name)
+    {
+        HWND hButton = m_program.Control(images.nButtonID);
+        const UINT nImage = !state.bPlugged ? images.nDisabled
+                            : state.nSelected == nPreset ? images.nSelected : images.nNormal;
+        std::unique_ptr<CCanvas> pExpected(PresetButtonPicture(hButton, nImage));
+        RECT rc;
+        ::GetWindowRect(hButton, &rc);
+        EXPECT_TRUE(ScreenShows(rc, *pExpected, name + " preset button " + std::to_string(nPreset)));
+    }
+
+    void ExpectLogo(const std::string& name)
+    {
+        POINT pt = { kLogoX, kLogoY };
+        ::ClientToScreen(m_program.Panel(), &pt);
+        CCanvas expected(kLogoWidth, kLogoHeight);
+        expected.Fill(::GetSysColor(COLOR_BTNFACE));
+        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), GetParam().nLogo, 0, 0));
+        EXPECT_TRUE(ScreenShows({ pt.x, pt.y, pt.x, pt.y }, expected, name + " logo"));
+    }
+
+    // The chip's picture for the mute state, on the right of the task bar where the shell
+    // shows its icons, drawn on the bar's own colour.
+    void ExpectTrayIcon(const CState& state, const std::string& name)
+    {
+        const CChipLook& look = GetParam();
+        RECT rcTray = {};
+        ::GetWindowRect(FindTopWindow("Shell_TrayWnd", nullptr), &rcTray);
+        rcTray.left = rcTray.right - 160;
+        std::unique_ptr<CCanvas> pBar(CCanvas::FromScreen(rcTray));
+        CCanvas on(kTrayIconSize, kTrayIconSize), off(kTrayIconSize, kTrayIconSize);
+        for (CCanvas* pIcon : { &on, &off })
+        {
+            pIcon->Fill(pBar->At(0, 0));
+            pIcon->DrawIcon(ProgramResources(), pIcon == &on ? look.nIconOn : look.nIconOff, 0, 0, kTrayIconSize);
+        }
+        ASSERT_FALSE(on.SameAs(off)) << "the two pictures look alike";
+        const CCanvas& expected = state.bMuted ? off : on;
+        POINT ptAt = {};
+        if (WaitUntil([&] {
+                pBar.reset(CCanvas::FromScreen(rcTray));
+                return expected.FindIn(*pBar, &ptAt);
+            }, 5000))
+            return;
+        ADD_FAILURE() << name << " tray icon: not shown (" << SaveFailedPicture(*pBar, name + " tray shown") << ")";
+        SaveFailedPicture(expected, name + " tray icon expected");
+    }
+
+    // The shell's tooltip windows of its tray icons.
+    static std::vector<HWND> ShellTipWindows()
+    {
+        DWORD dwShell = 0;
+        ::GetWindowThreadProcessId(FindTopWindow("Shell_TrayWnd", nullptr), &dwShell);
+        return FindTopWindows(TOOLTIPS_CLASSA, nullptr, dwShell);
+    }
+
+    // The shell holds one tip for the icons added since the program started (it keeps the
+    // tooltips of icons removed before): the chip's product text.
+    void ExpectShellTip(const std::string& name)
+    {
+        std::string tips;
+        for (HWND hTip : ShellTipWindows())
+        {
+            if (std::find(m_tipsBefore.begin(), m_tipsBefore.end(), hTip) == m_tipsBefore.end())
+                for (const CTool& tool : ToolsOf(hTip))
+                    tips += " \"" + tool.text + "\"";
+        }
+        EXPECT_EQ(tips, std::string(" \"") + GetParam().pszProduct + "\"") << name << ": the shell's tips";
+    }
+
+    // The program's menu that open() makes it show with the pointer at p opens where and
+    // as the system shows menu nMenuID tracked at p (the picture there tells both).
+    void ExpectMenuAt(UINT nMenuID, UINT nDefault, POINT p, const std::function<void()>& open,
+                      const std::string& name)
+    {
+        CMenuLook look = {};
+        TakeMenuLook(nMenuID, nDefault, p, &look);
+        ASSERT_TRUE(look.bDone) << name << ": the system showed no menu";
+        ASSERT_TRUE(MoveCursorTo(p.x, p.y));
+        open();
+        HWND hMenu = WaitForVisibleMenu();
+        ASSERT_NE(hMenu, nullptr) << name;
+        EXPECT_TRUE(ScreenShows(look.rc, *look.pPicture, name));
+        ::PostMessageA(hMenu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000));
+    }
+
+    CAurelonProgram m_program;
+    std::vector<HWND> m_tipsBefore;
+};
+
+TEST_P(PictureTest, EachStateShowsItsPictures)
+{
+    const CChipLook& look = GetParam();
+    ASSERT_TRUE(m_program.SetLayout(look.nLayout));
+    m_tipsBefore = ShellTipWindows();
+    ASSERT_TRUE(m_program.StartResident());
+    ASSERT_TRUE(MoveCursorTo(200, 200));
+    ASSERT_TRUE(m_program.ShowPanel());
+    for (const CState& state : kStates)
+    {
+        const std::string name = std::string(look.pszName) + " " + state.pszName;
+        ASSERT_NO_FATAL_FAILURE(Reach(state));
+        for (int nPreset = 1; nPreset <= 3; ++nPreset)
+            ExpectPresetButton(kPresetImages[nPreset - 1], nPreset, state, name);
+        ExpectLogo(name);
+        ExpectTrayIcon(state, name);
+        EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), look.pszCenterLabel) << name;
+        EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), look.pszSpaceLabel) << name;
+        EXPECT_EQ(WindowText(m_program.Panel()), look.pszProduct) << name;
+        ExpectShellTip(name);
+    }
+    ASSERT_TRUE(m_program.Exit());
+}
+
+TEST_P(PictureTest, PanelAndMenusOpenAgainstThePointerAndTheScreenEdges)
+{
+    ASSERT_TRUE(m_program.SetLayout(GetParam().nLayout));
+    ASSERT_TRUE(m_program.StartResident());
+    for (const POINT& p : kPointers)
+    {
+        const std::string where = std::string(GetParam().pszName) + " pointer at " + std::to_string(p.x) +
+                                  "," + std::to_string(p.y);
+        // A left click on the icon: the pointer's move may reach the program a little
+        // later (see MoveCursorTo), so it clicks until the panel shows.
+        ASSERT_TRUE(MoveCursorTo(p.x, p.y));
+        RECT rc = {};
+        POINT expected = {};
+        EXPECT_TRUE(WaitUntil([&] {
+            m_program.Tray(WM_LBUTTONDOWN);
+            m_program.Tray(WM_LBUTTONUP);
+            m_program.Sync();
+            ::GetWindowRect(m_program.Panel(), &rc);
+            expected = PanelCorner(p, rc.right - rc.left, rc.bottom - rc.top);
+            return m_program.PanelVisible() && rc.left == expected.x && rc.top == expected.y;
+        }, 10000)) << where << ": panel at " << rc.left << "," << rc.top << ", not " << expected.x << ","
+                   << expected.y;
+
+        ExpectMenuAt(IDR_TRAYMENU, ID_SETTINGS, p, [&] { m_program.Tray(WM_RBUTTONDOWN); }, where + " tray menu");
+        EXPECT_FALSE(m_program.PanelVisible()) << where;
+    }
+
+    // A right click on preset button 2 opens its menu at the click.
+    ASSERT_TRUE(m_program.ShowPanel());
+    RECT rcButton;
+    ::GetWindowRect(m_program.Control(IDC_PRESET2), &rcButton);
+    const POINT p = { rcButton.left + 2, rcButton.top + 2 };
+    ExpectMenuAt(IDR_PRESETMENU, 0, p, [&] {
+        ::PostMessageA(m_program.Panel(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_program.Control(IDC_PRESET2)),
+                       MAKELPARAM(p.x, p.y));
+    }, std::string(GetParam().pszName) + " preset menu");
+    ASSERT_TRUE(m_program.Exit());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothChips, PictureTest, ::testing::ValuesIn(kChips),
+                         [](const ::testing::TestParamInfo<CChipLook>& info) {
+                             return std::string(info.param.pszName);
+                         });
+}

@@ -19,10 +19,12 @@ UINT TaskbarCreatedMessage()
     return s_uMessage;
 }
 
+// The image of the size the shell shows (SM_CXSMICON: 16 at 96 DPI, 20, 24 or 32 at more).
 HICON LoadTrayPicture(UINT nIconID)
 {
     return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
-                                           IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
@@ -138,6 +140,12 @@ void CTaskBarButton::ReAddAllIcons()
         entry.second->AddIcon();
 }
 
+void CTaskBarButton::ReloadAllPictures()
+{
+    for (const auto& entry : s_liveIcons)
+        entry.second->SetIcon(entry.second->m_nIconID);
+}
+
 BOOL CTaskBarButton::CreateReceiverWindow()
 {
     if (m_hReceiverWnd == nullptr)
@@ -182,6 +190,11 @@ LRESULT CALLBACK CTaskBarButton::ReceiverWndProc(HWND hWnd, UINT message, WPARAM
     {
         // Destroyed by someone else: the next icon must get a new receiver.
         m_hReceiverWnd = nullptr;
+    }
+    else if (message == WM_SETTINGCHANGE)
+    {
+        // The small icon size may have changed with the DPI or the icon metrics.
+        ReloadAllPictures();
     }
     else if (message != 0 && message == TaskbarCreatedMessage())
     {

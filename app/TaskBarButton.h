@@ -76,6 +76,7 @@ protected:
 private:
     BOOL AddIcon() const;
     static void ReAddAllIcons();
+    static void ReloadAllPictures();
 
     UINT m_nID;             // the icon's id with the shell: a key of the live table
     UINT m_nIconID;         // the current picture, to add the icon again after a shell restart

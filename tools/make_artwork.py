@@ -37,6 +37,8 @@ LOGO_SIZE = (116, 60)
 STRIP_SIZE = (20, 200)
 PRESET_SIZE = (31, 21)
 ICON_SIZES = (32, 16)
+# The tray shows the small icon size (SM_CXSMICON): 16 at 96 DPI, 20 at 120, 24 at 144, 32 at 192.
+TRAY_ICON_SIZES = (32, 24, 20, 16)
 LOGO_KEY = (192, 192, 192)
 PRESET_KEY = (0, 128, 128)
 
@@ -404,7 +406,7 @@ def icon_tray(n, technology, on):
     u = n / 32
     if technology == "srs":
         if n > 16:
-            draw_globe(img, 16, 16, 9.6, vivid=on, ring_width=2.6)
+            draw_globe(img, n / 2, n / 2, 9.6 * u, vivid=on, ring_width=max(1.4, 2.6 * u))
         else:
             draw_globe(img, 8, 8, 4.9, vivid=on, ring_width=1.3, tilt=0)
     else:
@@ -525,10 +527,10 @@ def pictures():
     """File name -> (kind, image or list of images)."""
     out = {
         "app.ico": [icon_app(n) for n in ICON_SIZES],
-        "srs_on.ico": [icon_tray(n, "srs", True) for n in ICON_SIZES],
-        "srs_off.ico": [icon_tray(n, "srs", False) for n in ICON_SIZES],
-        "qsound_on.ico": [icon_tray(n, "qsound", True) for n in ICON_SIZES],
-        "qsound_off.ico": [icon_tray(n, "qsound", False) for n in ICON_SIZES],
+        "srs_on.ico": [icon_tray(n, "srs", True) for n in TRAY_ICON_SIZES],
+        "srs_off.ico": [icon_tray(n, "srs", False) for n in TRAY_ICON_SIZES],
+        "qsound_on.ico": [icon_tray(n, "qsound", True) for n in TRAY_ICON_SIZES],
+        "qsound_off.ico": [icon_tray(n, "qsound", False) for n in TRAY_ICON_SIZES],
         "srs_logo.bmp": logo_srs(),
         "qsound_logo.bmp": logo_qsound(),
         "strip.bmp": strip(),
@@ -587,7 +589,7 @@ def check_all():
         elif name.endswith(".ico"):
             images = read_ico(path)
             sizes = [(w, h) for w, h, _, _, _ in images]
-            expect(sizes == [(n, n) for n in ICON_SIZES], "%s: sizes %s" % (name, sizes))
+            expect(sizes == [(n, n) for n in icon_sizes(name)], "%s: sizes %s" % (name, sizes))
             for w, h, bpp, colours, rows in images:
                 expect(bpp == 4 and colours == 16, "%s: %dx%d is %d bpp" % (name, w, h, bpp))
                 expect(rows[0][0] is None and rows[-1][-1] is None, "%s: %dx%d corner not transparent" % (name, w, h))
@@ -612,7 +614,7 @@ def _matches_pillow(path):
             theirs = [pil.convert("RGB")]
         else:
             ours = [rows for _, _, _, _, rows in read_ico(path)]
-            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in ICON_SIZES]
+            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in icon_sizes(os.path.basename(path))]
     for rows, image in zip(ours, theirs):
         got = list(image.getdata())
         want = [c for row in rows for c in row]
@@ -621,6 +623,10 @@ def _matches_pillow(path):
         if got != want:
             return False
     return True
+
+
+def icon_sizes(name):
+    return ICON_SIZES if name == "app.ico" else TRAY_ICON_SIZES
 
 
 def pictures_names():
@@ -636,7 +642,7 @@ def contact_sheet(path):
         full = os.path.join(ART_DIR, name)
         if name.endswith(".ico"):
             for w, h, _, _, rows in read_ico(full):
-                tiles.append((name, rows, 8 if w == 16 else 4))
+                tiles.append((name, rows, 8 if w <= 24 else 4))
         else:
             w, h, _, _, _, rows = read_bmp(full)
             tiles.append((name, rows, 3 if w > 100 else 5 if h < 30 else 2))

@@ -1,0 +1,26 @@
+// Our own pixels at the screen's DPI. Windows XP and Wine grow the dialog font with the
+// DPI but never stretch a window, so the panel's hand-placed pixels and its pixel art
+// must grow by themselves, from sizes given at 96 DPI (100 %).
+#ifndef AURELON_DRAW_DPISCALE_H
+#define AURELON_DRAW_DPISCALE_H
+
+#include <windows.h>
+#include <memory>
+
+const int kBaseDpi = 96;
+
+// The DPI that the screen's dialog fonts follow (LOGPIXELSY).
+int ScreenDpi();
+
+// n pixels at 96 DPI, at nDpi.
+int ScaleToDpi(int n, int nDpi);
+
+// The packed device-independent bitmap at header (BI_RGB, at most 8 bits per pixel, its
+// colour table and rows following) drawn at nDpi, as a packed bitmap of the same format
+// and colour table. Pixel art is doubled with Scale2x (edges follow diagonals, no colour is
+// ever mixed, so a transparent colour stays exact) until it is at least as large as
+// asked for, then picked down to the size by nearest neighbour. NULL for bitmaps of
+// another format; an unscaled copy at 96 DPI.
+std::unique_ptr<BYTE[]> ScalePixelArt(const BITMAPINFOHEADER* header, int nDpi);
+
+#endif

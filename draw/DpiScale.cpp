@@ -64,11 +64,12 @@ int ScaleToDpi(int n, int nDpi)
     return ::MulDiv(n, nDpi, kBaseDpi);
 }
 
-std::unique_ptr<BYTE[]> ScalePixelArt(const BITMAPINFOHEADER* header, int nDpi)
+std::unique_ptr<BYTE[]> ScalePixelArt(const BITMAPINFOHEADER* header, int nDpi, int nHeight)
 {
     const int nBits = header->biBitCount;
     const int nWidth = ScaleToDpi(header->biWidth, nDpi);
-    const int nHeight = ScaleToDpi(std::abs(header->biHeight), nDpi);
+    if (nHeight == 0)
+        nHeight = ScaleToDpi(std::abs(header->biHeight), nDpi);
     if (header->biCompression != BI_RGB || (nBits != 1 && nBits != 4 && nBits != 8) ||
         nWidth <= 0 || nHeight <= 0)
         return nullptr;

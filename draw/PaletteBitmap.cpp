@@ -75,7 +75,8 @@ HPALETTE CreateDIBPalette(const BITMAPINFOHEADER* header, int* colourCount)
     return hPalette;
 }
 
-HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int nDpi)
+HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int nDpi,
+                           int nHeight)
 {
     HPALETTE hPalette = nullptr;
     if (palette != nullptr)
@@ -89,8 +90,8 @@ HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int
     if (header == nullptr || !FitsInResource(header, ::SizeofResource(module, hResource)))
         return nullptr;
     std::unique_ptr<BYTE[]> pScaled;
-    if (nDpi != kBaseDpi)
-        pScaled = ScalePixelArt(header, nDpi);
+    if (nDpi != kBaseDpi || nHeight != 0)
+        pScaled = ScalePixelArt(header, nDpi, nHeight);
     if (pScaled != nullptr)
         header = reinterpret_cast<const BITMAPINFOHEADER*>(pScaled.get());
 

@@ -172,14 +172,17 @@ void CPanelDlg::LoadLogo()
     ::DeleteDC(hdc);
 }
 
-// The template's strip is drawn for 96 DPI; the dialog around it grows with its font.
+// The template's strip is drawn for 96 DPI; the dialog around it grows with its font,
+// not exactly with the DPI, and the strip runs down the panel's whole height.
 void CPanelDlg::LoadStrip()
 {
     HWND hStrip = ::GetDlgItem(m_hWnd, IDC_STRIP);
     if (m_nDpi == kBaseDpi || hStrip == nullptr)
         return;
+    RECT rc;
+    GetClientRect(&rc);
     HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_STRIP),
-                                         nullptr, m_nDpi);
+                                         nullptr, m_nDpi, rc.bottom);
     if (hBitmap == nullptr)
         return;
     m_stripBitmap.Attach(hBitmap);

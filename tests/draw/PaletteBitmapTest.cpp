@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 #include "draw/PaletteBitmap.h"
@@ -459,4 +460,48 @@ TEST(DrawTransparentBitmapTest, ReleasesEverythingItCreates)
     }
     ::DeleteObject(hLogo);
     ::DeleteObject(hPalette);
+}
+
+// Above 96 DPI the pixel art is drawn larger without blur: the size the DPI calls for, no
+// colour that the picture does not have (the transparent corner stays exact), and the
+// same picture as the one at 96 DPI, pixel for pixel at the corresponding places.
+TEST(LoadResourceBitmapTest, PixelArtGrowsWithTheDpiWithoutNewColours)
+{
+    HMODULE hModule = ::GetModuleHandleA(nullptr);
+    for (UINT nID : { IDB_SRS_LOGO, IDB_QSOUND_LOGO, IDB_STRIP, IDB_PRESET2_SEL })
+    {
+        int cx = 0;
+        int cy = 0;
+        const std::vector<COLORREF> original = DecodeResource(hModule, nID, &cx, &cy);
+        ASSERT_FALSE(original.empty());
+        std::set<COLORREF> colours(original.begin(), original.end());
+        for (int nDpi : { 120, 144, 192 })
+        {
+            SCOPED_TRACE(testing::Message() << "bitmap " << nID << " at " << nDpi << " DPI");
+            HBITMAP hBitmap = LoadResourceBitmap(hModule, MAKEINTRESOURCEA(nID), nullptr, nDpi);
+            ASSERT_NE(hBitmap, nullptr);
+            int cxScaled = 0;
+            int cyScaled = 0;
+            std::vector<COLORREF> pixels = ReadBitmapPixels(hBitmap, &cxScaled, &cyScaled);
+            ::DeleteObject(hBitmap);
+            EXPECT_EQ(cxScaled, ::MulDiv(cx, nDpi, 96));
+            EXPECT_EQ(cyScaled, ::MulDiv(cy, nDpi, 96));
+            ASSERT_EQ(pixels.size(), static_cast<size_t>(cxScaled) * cyScaled);
+            EXPECT_EQ(pixels[0], original[0]);
+            EXPECT_EQ(pixels.back(), original.back());
+            int nForeign = 0;
+            int nSame = 0;
+            for (int y = 0; y < cyScaled; ++y)
+            {
+                for (int x = 0; x < cxScaled; ++x)
+                {
+                    COLORREF cr = pixels[static_cast<size_t>(y) * cxScaled + x];
+                    nForeign += colours.count(cr) == 0;
+                    nSame += cr == original[static_cast<size_t>(y * cy / cyScaled) * cx + x * cx / cxScaled];
+                }
+            }
+            EXPECT_EQ(nForeign, 0);
+            EXPECT_GT(nSame, static_cast<int>(pixels.size()) * 4 / 5);
+        }
+    }
 }

@@ -149,10 +149,12 @@ TEST(PanelDpiTest, OurPixelsGrowWithTheDpiAndNothingOverlaps)
         }
 
         // The logo: drawn at the scaled place and size, clear of the controls.
+        // Painted once two looks agree.
         RECT rcLogo = {};
         EXPECT_TRUE(WaitUntil([&] {
+            RECT rcBefore = rcLogo;
             rcLogo = PaintedLogo(hPanel);
-            return rcLogo.right > rcLogo.left;
+            return rcLogo.right > rcLogo.left && ::EqualRect(&rcBefore, &rcLogo);
         }, 5000));
         if (nDpi == 96)
             rcLogoAt96 = rcLogo;

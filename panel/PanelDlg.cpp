@@ -43,8 +43,8 @@ UINT TrayIconForState(int nVariant, LONG bMuted)
 CPanelDlg::CPanelDlg(CWnd* pParent)
     : CDialog(IDD, pParent),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_nDpi(kBaseDpi), m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE), m_pTrayNotify(nullptr),
-      m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
+      m_nDpi(kBaseDpi), m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE),
+      m_pTrayNotify(nullptr), m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
 {
 }
 

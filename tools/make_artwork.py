@@ -614,7 +614,8 @@ def _matches_pillow(path):
             theirs = [pil.convert("RGB")]
         else:
             ours = [rows for _, _, _, _, rows in read_ico(path)]
-            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in icon_sizes(os.path.basename(path))]
+            sizes = icon_sizes(os.path.basename(path))
+            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in sizes]
     for rows, image in zip(ours, theirs):
         got = list(image.getdata())
         want = [c for row in rows for c in row]

@@ -497,7 +497,8 @@ TEST(LoadResourceBitmapTest, PixelArtGrowsWithTheDpiWithoutNewColours)
                 {
                     COLORREF cr = pixels[static_cast<size_t>(y) * cxScaled + x];
                     nForeign += colours.count(cr) == 0;
-                    nSame += cr == original[static_cast<size_t>(y * cy / cyScaled) * cx + x * cx / cxScaled];
+                    size_t nAt96 = static_cast<size_t>(y * cy / cyScaled) * cx + x * cx / cxScaled;
+                    nSame += cr == original[nAt96];
                 }
             }
             EXPECT_EQ(nForeign, 0);

@@ -98,7 +98,8 @@ class Camera:
     def srs_at_dpi(self, dpi):
         """The panel as a user with larger fonts (Windows XP) or a sharper screen sees it."""
         desktop = r"HKCU\Control Panel\Desktop"
-        self.d.wine("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+        self.d.wine("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+                    "/f")
         try:
             process = self.start()
             panel = self.d.open_panel()

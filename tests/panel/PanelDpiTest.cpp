@@ -19,8 +19,8 @@ class CLogPixels
 public:
     explicit CLogPixels(DWORD dwDpi)
     {
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                          nullptr, &m_hKey, nullptr);
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
+                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &m_hKey, nullptr);
         DWORD dwType = 0;
         DWORD cb = sizeof(m_dwSaved);
         m_bSaved = ::RegQueryValueExA(m_hKey, "LogPixels", nullptr, &dwType,
@@ -93,9 +93,10 @@ RECT PaintedLogo(HWND hPanel)
                 std::any_of(controls.begin(), controls.end(),
                             [&](const RECT& rc) { return ::PtInRect(&rc, pt) != FALSE; }))
                 continue;
-            rcLogo = { std::min(rcLogo.left, static_cast<LONG>(x)), std::min(rcLogo.top, static_cast<LONG>(y)),
-                       std::max(rcLogo.right, static_cast<LONG>(x + 1)),
-                       std::max(rcLogo.bottom, static_cast<LONG>(y + 1)) };
+            rcLogo.left = std::min(rcLogo.left, static_cast<LONG>(x));
+            rcLogo.top = std::min(rcLogo.top, static_cast<LONG>(y));
+            rcLogo.right = std::max(rcLogo.right, static_cast<LONG>(x + 1));
+            rcLogo.bottom = std::max(rcLogo.bottom, static_cast<LONG>(y + 1));
         }
     }
     return rcLogo;

@@ -28,7 +28,7 @@ TEST(PlacementTest, ThePanelOpensBesideTheAnchorOnItsOwnMonitor)
         { "tray corner", { 0, 0, 1024, 768 }, { 1010, 760 }, { 860, 558 } },
         // A monitor right of the primary one, its tray in the bottom right corner.
         { "right monitor, tray", { 1024, 0, 2304, 1024 }, { 2290, 1010 }, { 2140, 814 } },
-        { "right monitor, near its left edge", { 1024, 0, 2304, 1024 }, { 1030, 500 }, { 1030, 500 } },
+        { "right monitor, left side", { 1024, 0, 2304, 1024 }, { 1030, 500 }, { 1030, 500 } },
         // Left of the primary one: negative coordinates.
         { "left monitor, tray", { -1280, 0, 0, 1024 }, { -10, 1010 }, { -160, 814 } },
         { "left monitor, room", { -1280, 0, 0, 1024 }, { -1200, 100 }, { -1200, 100 } },
@@ -50,7 +50,8 @@ TEST(PlacementTest, ThePanelOpensBesideTheAnchorOnItsOwnMonitor)
 TEST(PlacementTest, TheMonitorOfAPointIsTheScreenHere)
 {
     // The virtual desktop's one monitor is the primary screen, wherever the point is.
-    const RECT rcScreen = { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
+    const RECT rcScreen = { 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                            ::GetSystemMetrics(SM_CYSCREEN) };
     for (POINT pt : { POINT{ 10, 10 }, POINT{ rcScreen.right - 1, rcScreen.bottom - 1 } })
     {
         RECT rc = MonitorRectAt(pt);

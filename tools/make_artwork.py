@@ -439,14 +439,37 @@ def _palette_of(img):
     return [tuple(flat[i:i + 3]) for i in range(0, 48, 3)]
 
 
+def _rle4(rows):
+    """BI_RLE4 in encoded runs only: each run repeats a pair of pixels; rows bottom-up."""
+    data = bytearray()
+    for row in rows:
+        x = 0
+        while x < len(row):
+            a = row[x]
+            b = row[x + 1] if x + 1 < len(row) else a
+            n = 1
+            while x + n < len(row) and n < 255 and row[x + n] == (b if n % 2 else a):
+                n += 1
+            data += bytes([n, (a << 4) | b])
+            x += n
+        data += b"\x00\x00"  # end of line
+    return bytes(data + b"\x00\x01")  # end of bitmap
+
+
 def write_bmp(path, img):
-    """A 4-bit, uncompressed, bottom-up DIB with a 16-entry colour table."""
+    """A 4-bit, bottom-up DIB with a 16-entry colour table: run-length encoded (BI_RLE4)
+    where that is smaller, since the program's size is what the pictures cost most."""
     w, h = img.size
     px = img.load()
-    bits = b"".join(_row_4bpp([px[x, y] for x in range(w)]) for y in range(h - 1, -1, -1))
+    rows = [[px[x, y] for x in range(w)] for y in range(h - 1, -1, -1)]
+    bits = b"".join(_row_4bpp(row) for row in rows)
+    compression = 0
+    rle = _rle4(rows)
+    if len(rle) < len(bits):
+        bits, compression = rle, 2
     table = _colour_table(_palette_of(img))
     offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(bits), 2835, 2835, 16, 16)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, compression, len(bits), 2835, 2835, 16, 16)
     with open(path, "wb") as f:
         f.write(struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + table + bits)
 
@@ -481,10 +504,32 @@ def read_bmp(path):
     magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data, 0)
     assert magic == b"BM" and size == len(data), path
     (hsize, w, h, planes, bpp, compression, _, _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, 14)
-    assert hsize == 40 and planes == 1 and compression == 0 and h > 0, path + ": not a plain bottom-up DIB"
+    assert hsize == 40 and planes == 1 and compression in (0, 2) and h > 0, path + ": not a bottom-up DIB"
     palette = [tuple(reversed(data[54 + 4 * i:57 + 4 * i])) for i in range(16)]
     assert offset == 54 + 64, path
+    if compression == 2:
+        return w, h, bpp, used, palette, _decode_rle4(data[offset:], w, h, palette)
     return w, h, bpp, used, palette, _decode_4bpp(data[offset:], w, h, palette)
+
+
+def _decode_rle4(bits, w, h, palette):
+    """Encoded runs, end of line and end of bitmap; every pixel must be given exactly once."""
+    rows, row, i = [], [], 0
+    while True:
+        n, c = bits[i], bits[i + 1]
+        i += 2
+        if n:
+            row += [c >> 4 if k % 2 == 0 else c & 15 for k in range(n)]
+        elif c == 0:
+            assert len(row) == w, "RLE4 row of %d pixels" % len(row)
+            rows.append([palette[v] for v in row])
+            row = []
+        elif c == 1:
+            break
+        else:
+            raise AssertionError("RLE4 escape %d is not written here" % c)
+    assert len(rows) == h and i == len(bits), "RLE4 rows or length"
+    return rows[::-1]
 
 
 def _decode_4bpp(bits, w, h, palette):

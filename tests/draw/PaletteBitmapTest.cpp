@@ -91,7 +91,18 @@ std::vector<COLORREF> DecodeResource(HMODULE hModule, UINT nID, int* pcx, int* p
     const int cy = pHeader->biHeight;
     const int stride = (cx * nBits + 31) / 32 * 4;
     std::vector<COLORREF> pixels(static_cast<size_t>(cx) * cy);
-    for (int y = 0; y < cy; ++y)
+    if (pHeader->biCompression != BI_RGB)
+    {
+        // Run-length encoded: as GDI itself draws it.
+        CCanvas canvas(cx, cy);
+        ::StretchDIBits(canvas.GetDC(), 0, 0, cx, cy, 0, 0, cx, cy, pBits,
+                        reinterpret_cast<const BITMAPINFO*>(pHeader), DIB_RGB_COLORS, SRCCOPY);
+        ::GdiFlush();
+        for (int y = 0; y < cy; ++y)
+            for (int x = 0; x < cx; ++x)
+                pixels[static_cast<size_t>(y) * cx + x] = canvas.At(x, y);
+    }
+    for (int y = 0; y < cy && pHeader->biCompression == BI_RGB; ++y)
     {
         const BYTE* pRow = pBits + (cy - 1 - y) * stride;
         for (int x = 0; x < cx; ++x)
@@ -462,9 +473,9 @@ TEST(DrawTransparentBitmapTest, ReleasesEverythingItCreates)
     ::DeleteObject(hPalette);
 }
 
-// Above 96 DPI the pixel art is drawn larger without blur: the size the DPI calls for, no
-// colour that the picture does not have (the transparent corner stays exact), and the
-// same picture as the one at 96 DPI, pixel for pixel at the corresponding places.
+// Above 96 DPI the pixel art (run-length encoded or not) is drawn larger without blur: the
+// size the DPI calls for, no colour that the picture does not have (the transparent corner
+// stays exact), and mostly the same pixels as at 96 DPI at the corresponding places.
 TEST(LoadResourceBitmapTest, PixelArtGrowsWithTheDpiWithoutNewColours)
 {
     HMODULE hModule = ::GetModuleHandleA(nullptr);
@@ -475,6 +486,12 @@ TEST(LoadResourceBitmapTest, PixelArtGrowsWithTheDpiWithoutNewColours)
         const std::vector<COLORREF> original = DecodeResource(hModule, nID, &cx, &cy);
         ASSERT_FALSE(original.empty());
         std::set<COLORREF> colours(original.begin(), original.end());
+        // Drawn anew at its own size, it is the picture itself, whatever its encoding.
+        HBITMAP hSame = LoadResourceBitmap(hModule, MAKEINTRESOURCEA(nID), nullptr, 96, cy);
+        int cxSame = 0;
+        int cySame = 0;
+        EXPECT_EQ(ReadBitmapPixels(hSame, &cxSame, &cySame), original) << "bitmap " << nID;
+        ::DeleteObject(hSame);
         for (int nDpi : { 120, 144, 192 })
         {
             SCOPED_TRACE(testing::Message() << "bitmap " << nID << " at " << nDpi << " DPI");

@@ -19,14 +19,6 @@ UINT TaskbarCreatedMessage()
     return s_uMessage;
 }
 
-// The image of the size the shell shows (SM_CXSMICON: 16 at 96 DPI, 20, 24 or 32 at more).
-HICON LoadTrayPicture(UINT nIconID)
-{
-    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
-                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-}
-
 NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
 {
     NOTIFYICONDATAA nid = {};
@@ -36,6 +28,13 @@ NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
     nid.uFlags = uFlags;
     return nid;
 }
+}
+
+HICON LoadTrayPicture(UINT nIconID)
+{
+    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
+                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 HWND CTaskBarButton::m_hReceiverWnd = nullptr;

@@ -87,6 +87,10 @@ private:
     static UINT s_nNextID;
 };
 
+// An icon resource's image of the size the shell shows in the tray (SM_CXSMICON: 16 at
+// 96 DPI, 20, 24 or 32 at more); the caller destroys it.
+HICON LoadTrayPicture(UINT nIconID);
+
 // Copies a tip into the shell's 64-byte field: at most 63 bytes and the terminator,
 // never splitting a double-byte character of the code page (the ANSI one by default).
 void CopyTipText(char (&szTip)[64], LPCSTR lpszText, UINT nCodePage = CP_ACP);

@@ -1,54 +1,16 @@
-// The real program's panel at 96, 120, 144 and 192 DPI. Wine gives every process that
-// starts the DPI of HKCU\Control Panel\Desktop\LogPixels, and never stretches a window:
-// the panel looks the way Windows XP shows it, where the dialog grows with its font and
-// our own pixels must grow by themselves.
+// The real program's panel at 96, 120, 144 and 192 DPI (see CLogPixels). Wine never
+// stretches a window: the panel looks the way Windows XP shows it, where the dialog grows
+// with its font and our own pixels must grow by themselves.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <climits>
 #include "AurelonProgram.h"
+#include "LogPixels.h"
 #include "ScreenShot.h"
 #include "resource.h"
 
 namespace
 {
-const char kDesktopKey[] = "Control Panel\\Desktop";
-
-// Sets the DPI of the programs started from now on; the earlier value comes back at the end.
-class CLogPixels
-{
-public:
-    explicit CLogPixels(DWORD dwDpi)
-    {
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
-                          KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &m_hKey, nullptr);
-        DWORD dwType = 0;
-        DWORD cb = sizeof(m_dwSaved);
-        m_bSaved = ::RegQueryValueExA(m_hKey, "LogPixels", nullptr, &dwType,
-                                      reinterpret_cast<BYTE*>(&m_dwSaved), &cb) == ERROR_SUCCESS &&
-                   dwType == REG_DWORD;
-        Write(dwDpi);
-    }
-    ~CLogPixels()
-    {
-        if (m_bSaved)
-            Write(m_dwSaved);
-        else
-            ::RegDeleteValueA(m_hKey, "LogPixels");
-        ::RegCloseKey(m_hKey);
-    }
-
-private:
-    void Write(DWORD dwDpi)
-    {
-        ::RegSetValueExA(m_hKey, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwDpi),
-                         sizeof(dwDpi));
-    }
-
-    HKEY m_hKey = nullptr;
-    DWORD m_dwSaved = 0;
-    bool m_bSaved = false;
-};
-
 int Scaled(int n, int nDpi)
 {
     return ::MulDiv(n, nDpi, 96);

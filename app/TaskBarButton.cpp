@@ -19,12 +19,6 @@ UINT TaskbarCreatedMessage()
     return s_uMessage;
 }
 
-HICON LoadTrayPicture(UINT nIconID)
-{
-    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
-                                           IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-}
-
 NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
 {
     NOTIFYICONDATAA nid = {};
@@ -34,6 +28,13 @@ NOTIFYICONDATAA MakeRecord(UINT nID, UINT uFlags)
     nid.uFlags = uFlags;
     return nid;
 }
+}
+
+HICON LoadTrayPicture(UINT nIconID)
+{
+    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconID),
+                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 HWND CTaskBarButton::m_hReceiverWnd = nullptr;
@@ -138,6 +139,12 @@ void CTaskBarButton::ReAddAllIcons()
         entry.second->AddIcon();
 }
 
+void CTaskBarButton::ReloadAllPictures()
+{
+    for (const auto& entry : s_liveIcons)
+        entry.second->SetIcon(entry.second->m_nIconID);
+}
+
 BOOL CTaskBarButton::CreateReceiverWindow()
 {
     if (m_hReceiverWnd == nullptr)
@@ -182,6 +189,11 @@ LRESULT CALLBACK CTaskBarButton::ReceiverWndProc(HWND hWnd, UINT message, WPARAM
     {
         // Destroyed by someone else: the next icon must get a new receiver.
         m_hReceiverWnd = nullptr;
+    }
+    else if (message == WM_SETTINGCHANGE)
+    {
+        // The small icon size may have changed with the DPI or the icon metrics.
+        ReloadAllPictures();
     }
     else if (message != 0 && message == TaskbarCreatedMessage())
     {

@@ -76,6 +76,7 @@ protected:
 private:
     BOOL AddIcon() const;
     static void ReAddAllIcons();
+    static void ReloadAllPictures();
 
     UINT m_nID;             // the icon's id with the shell: a key of the live table
     UINT m_nIconID;         // the current picture, to add the icon again after a shell restart
@@ -85,6 +86,10 @@ private:
     static std::map<UINT, CTaskBarButton*> s_liveIcons;
     static UINT s_nNextID;
 };
+
+// An icon resource's image of the size the shell shows in the tray (SM_CXSMICON: 16 at
+// 96 DPI, 20, 24 or 32 at more); the caller destroys it.
+HICON LoadTrayPicture(UINT nIconID);
 
 // Copies a tip into the shell's 64-byte field: at most 63 bytes and the terminator,
 // never splitting a double-byte character of the code page (the ANSI one by default).

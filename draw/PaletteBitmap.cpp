@@ -1,5 +1,7 @@
 #include "draw/PaletteBitmap.h"
 
+#include "draw/DpiScale.h"
+
 #include <cstdlib>
 
 namespace
@@ -73,9 +75,12 @@ HPALETTE CreateDIBPalette(const BITMAPINFOHEADER* header, int* colourCount)
     return hPalette;
 }
 
-HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette)
+HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int nDpi,
+                           int nHeight)
 {
-    *palette = nullptr;
+    HPALETTE hPalette = nullptr;
+    if (palette != nullptr)
+        *palette = nullptr;
     HRSRC hResource = ::FindResourceA(module, name, MAKEINTRESOURCEA(2));   // RT_BITMAP
     if (hResource == nullptr)
         return nullptr;
@@ -84,14 +89,20 @@ HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette)
         hData != nullptr ? static_cast<const BITMAPINFOHEADER*>(::LockResource(hData)) : nullptr;
     if (header == nullptr || !FitsInResource(header, ::SizeofResource(module, hResource)))
         return nullptr;
+    std::unique_ptr<BYTE[]> pScaled;
+    if (nDpi != kBaseDpi || nHeight != 0)
+        pScaled = ScalePixelArt(header, nDpi, nHeight);
+    if (pScaled != nullptr)
+        header = reinterpret_cast<const BITMAPINFOHEADER*>(pScaled.get());
 
     HDC hScreen = ::GetDC(nullptr);
-    int count = 0;
-    *palette = CreateDIBPalette(header, &count);
+    const int count = ColourCount(header);
+    if (palette != nullptr)
+        hPalette = CreateDIBPalette(header, nullptr);
     HPALETTE hOldPalette = nullptr;
-    if (*palette != nullptr)
+    if (hPalette != nullptr)
     {
-        hOldPalette = ::SelectPalette(hScreen, *palette, FALSE);
+        hOldPalette = ::SelectPalette(hScreen, hPalette, FALSE);
         ::RealizePalette(hScreen);
     }
     const BYTE* pBits = reinterpret_cast<const BYTE*>(header) + header->biSize + 4 * count;
@@ -102,11 +113,10 @@ HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette)
         ::SelectPalette(hScreen, hOldPalette, FALSE);
     ::ReleaseDC(nullptr, hScreen);
 
-    if (hBitmap == nullptr && *palette != nullptr)
-    {
-        ::DeleteObject(*palette);
-        *palette = nullptr;
-    }
+    if (hBitmap == nullptr && hPalette != nullptr)
+        ::DeleteObject(hPalette);
+    else if (palette != nullptr)
+        *palette = hPalette;
     return hBitmap;
 }
 

@@ -14,8 +14,10 @@ HPALETTE CreateDIBPalette(const BITMAPINFOHEADER* header, int* colourCount);
 // bitmap's own palette has been realized in the foreground. The caller owns both
 // results; *palette is NULL when the bitmap has no colour table or nothing was made.
 // NULL when the resource is missing, too short for what its header describes, or
-// the bitmap cannot be created.
-HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette);
+// the bitmap cannot be created. Pixel art is drawn at nDpi, nHeight pixels high if that
+// is not 0 (see ScalePixelArt); a NULL palette asks for none.
+HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int nDpi = 96,
+                           int nHeight = 0);
 
 // Copies bitmap to (x, y) of dc, in logical units, leaving the destination showing
 // through wherever the bitmap has the transparent colour. The bitmap is unchanged

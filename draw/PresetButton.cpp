@@ -1,6 +1,8 @@
 #include "draw/PresetButton.h"
 
 #include "app/PrivateMessages.h"
+#include "draw/DpiScale.h"
+#include "draw/PaletteBitmap.h"
 #include "framework/App.h"
 
 BEGIN_MESSAGE_MAP(CPresetButton, CButton)
@@ -9,6 +11,7 @@ BEGIN_MESSAGE_MAP(CPresetButton, CButton)
     ON_WM_LBUTTONUP()
     ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
     ON_MESSAGE(WM_ENABLE, OnEnable)
+
 END_MESSAGE_MAP()
 
 CPresetButton::CPresetButton()
@@ -23,12 +26,14 @@ BOOL CPresetButton::LoadBitmaps(UINT normalId, UINT pressedId, UINT focusedId, U
 {
     const UINT ids[IMAGE_COUNT] = { normalId, pressedId, focusedId, disabledId };
     HBITMAP bitmaps[IMAGE_COUNT] = {};
+    const int nDpi = ScreenDpi();
     BOOL bLoaded = TRUE;
     for (int i = 0; i < IMAGE_COUNT && bLoaded; ++i)
     {
         if (ids[i] == 0)
             continue;
-        bitmaps[i] = ::LoadBitmapA(AfxGetResourceHandle(), MAKEINTRESOURCEA(ids[i]));
+        bitmaps[i] = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(ids[i]), nullptr,
+                                        nDpi);
         bLoaded = bitmaps[i] != nullptr;
     }
 
@@ -133,6 +138,13 @@ void CPresetButton::DrawItem(const DRAWITEMSTRUCT* pDrawItemStruct)
     }
     else if (action & ODA_DRAWENTIRE)
     {
+        // The background first, as the parent colours buttons: common controls 6 repaint
+        // without erasing, and the transparent image and the inverted focus rectangle
+        // must not land on the previous look.
+        HBRUSH hBrush = reinterpret_cast<HBRUSH>(::SendMessageA(
+            GetParent(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(hdc),
+            reinterpret_cast<LPARAM>(m_hWnd)));
+        ::FillRect(hdc, &rect, hBrush != nullptr ? hBrush : ::GetSysColorBrush(COLOR_BTNFACE));
         if (m_bPressed)
         {
             if (m_nImage[IMAGE_PRESSED] != -1)

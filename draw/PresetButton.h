@@ -16,8 +16,8 @@ public:
     CPresetButton();
     ~CPresetButton() override;
 
-    // Loads the non-zero bitmap resources (normalId never 0) and passes them to
-    // SetBitmaps. FALSE without any change when one of them cannot be loaded.
+    // Loads the non-zero bitmap resources (normalId never 0), drawn at the screen's DPI,
+    // and passes them to SetBitmaps. FALSE without any change when one of them cannot be loaded.
     BOOL LoadBitmaps(UINT normalId, UINT pressedId, UINT focusedId, UINT disabledId,
                      BOOL useMask, BOOL drawEdge, BOOL resizeToImage);
     // Replaces the images by bitmaps[IMAGE_NORMAL..IMAGE_DISABLED] (NULL = no image for

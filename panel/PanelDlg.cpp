@@ -1,6 +1,7 @@
 #include "panel/PanelDlg.h"
 #include "app/PrivateMessages.h"
 #include "app/TaskBarButton.h"
+#include "draw/DpiScale.h"
 #include "draw/PaletteBitmap.h"
 #include "framework/App.h"
 #include "mixer/MixerDiscovery.h"
@@ -42,8 +43,8 @@ UINT TrayIconForState(int nVariant, LONG bMuted)
 CPanelDlg::CPanelDlg(CWnd* pParent)
     : CDialog(IDD, pParent),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE), m_pTrayNotify(nullptr),
-      m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
+      m_nDpi(kBaseDpi), m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE),
+      m_pTrayNotify(nullptr), m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
 {
 }
 
@@ -78,6 +79,7 @@ BOOL CPanelDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_toolTip.Create(this, WS_POPUP);
 
+    m_nDpi = ScreenDpi();
     LoadPresets();
     BOOL bQuiet = ReadQuietFlag();
     if (!OpenMixer())
@@ -96,6 +98,7 @@ BOOL CPanelDlg::OnInitDialog()
     CreateTrayIcon();
     SetVariantTexts();
     LoadLogo();
+    LoadStrip();
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW | SWP_NOACTIVATE);
     // FALSE: the dialog manager would otherwise focus the first control now, which
     // activates the hidden panel and takes the keyboard from the program the user is in.
@@ -149,7 +152,8 @@ void CPanelDlg::LoadLogo()
 {
     UINT nLogo = m_mixer.m_nVariant == MIXER3D_SRS ? IDB_SRS_LOGO : IDB_QSOUND_LOGO;
     HPALETTE hPalette = nullptr;
-    HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(nLogo), &hPalette);
+    HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(nLogo), &hPalette,
+                                         m_nDpi);
     if (hBitmap != nullptr)
         m_logoBitmap.Attach(hBitmap);
     if (hPalette != nullptr)
@@ -168,6 +172,47 @@ void CPanelDlg::LoadLogo()
     ::DeleteDC(hdc);
 }
 
+// The template's strip is drawn for 96 DPI; the dialog around it grows with its font,
+// not exactly with the DPI, and the strip runs down the panel's whole height.
+void CPanelDlg::LoadStrip()
+{
+    HWND hStrip = ::GetDlgItem(m_hWnd, IDC_STRIP);
+    if (m_nDpi == kBaseDpi || hStrip == nullptr)
+        return;
+    RECT rc;
+    GetClientRect(&rc);
+    HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_STRIP),
+                                         nullptr, m_nDpi, rc.bottom);
+    if (hBitmap == nullptr)
+        return;
+    m_stripBitmap.Attach(hBitmap);
+    // The control hands back the template's picture, which it loaded itself.
+    HGDIOBJ hOld = reinterpret_cast<HGDIOBJ>(::SendMessageA(
+        hStrip, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap)));
+    if (hOld != nullptr && hOld != hBitmap)
+        ::DeleteObject(hOld);
+}
+
+POINT PlacePanel(POINT pt, int nWidth, int nHeight, const RECT& rcMonitor)
+{
+    if (pt.x + nWidth > rcMonitor.right)
+        pt.x -= nWidth;
+    if (pt.y + nHeight > rcMonitor.bottom)
+        pt.y = rcMonitor.bottom - nHeight;
+    return pt;
+}
+
+RECT MonitorRectAt(POINT pt)
+{
+    RECT rc = { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    HMONITOR hMonitor = ::MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST);
+    if (hMonitor != nullptr && ::GetMonitorInfoA(hMonitor, &info))
+        rc = info.rcMonitor;
+    return rc;
+}
+
 void CPanelDlg::ShowPanel(BOOL bShow, const POINT* pAnchor)
 {
     if (!bShow)
@@ -175,22 +220,16 @@ void CPanelDlg::ShowPanel(BOOL bShow, const POINT* pAnchor)
         ShowWindow(SW_HIDE);
         return;
     }
-    int cxScreen = ::GetSystemMetrics(SM_CXSCREEN);
-    int cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
     RECT rc;
     GetWindowRect(&rc);
-    int nWidth = rc.right - rc.left;
-    int nHeight = rc.bottom - rc.top;
     POINT pt;
     if (pAnchor != nullptr)
         pt = *pAnchor;
     else
         ::GetCursorPos(&pt);
-    // Open to the left of the point near the right edge; flush with the bottom edge near it.
-    if (pt.x + nWidth > cxScreen)
-        pt.x -= nWidth;
-    if (pt.y + nHeight > cyScreen)
-        pt.y = cyScreen - nHeight;
+    const int nWidth = rc.right - rc.left;
+    const int nHeight = rc.bottom - rc.top;
+    pt = PlacePanel(pt, nWidth, nHeight, MonitorRectAt(pt));
     MoveWindow(pt.x, pt.y, nWidth, nHeight, TRUE);
     ShowWindow(SW_SHOWNORMAL);
     SetForegroundWindow();
@@ -333,7 +372,8 @@ void CPanelDlg::OnPaint()
     {
         HPALETTE hOld = m_logoPalette.GetSafeHandle() != nullptr
             ? ::SelectPalette(hdc, m_logoPalette, TRUE) : nullptr;
-        DrawTransparentBitmap(hdc, m_logoBitmap, 24, 3, m_crTransparent);
+        DrawTransparentBitmap(hdc, m_logoBitmap, static_cast<short>(ScaleToDpi(24, m_nDpi)),
+                              static_cast<short>(ScaleToDpi(3, m_nDpi)), m_crTransparent);
         if (hOld != nullptr)
             ::SelectPalette(hdc, hOld, TRUE);
     }

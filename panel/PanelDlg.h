@@ -81,6 +81,7 @@ private:
     void CreateTrayIcon();
     void SetVariantTexts();
     void LoadLogo();
+    void LoadStrip();
     BOOL BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep);
     void EnableControls(BOOL bEnable);
     void OnMixerControlChange(DWORD nControlID);
@@ -102,6 +103,8 @@ private:
     HICON m_hIcon;
     CPalette m_logoPalette;
     CBitmap m_logoBitmap;
+    CBitmap m_stripBitmap;      // the left strip at the screen's DPI, when not the template's
+    int m_nDpi;                 // our own pixels are laid out for it
     COLORREF m_crTransparent;
     CToolTipCtrl m_toolTip;
     int m_nCurPreset;
@@ -115,6 +118,16 @@ private:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Where a panel of size w x h opens for an anchor point on a monitor of rectangle
+// rcMonitor (the whole monitor, not its work area): right of and below the point, left
+// of it where it would cross the monitor's right edge, flush with the monitor's bottom
+// where it would cross that.
+POINT PlacePanel(POINT pt, int nWidth, int nHeight, const RECT& rcMonitor);
+
+// The rectangle of the monitor that holds pt, or of the primary screen where the system
+// cannot tell.
+RECT MonitorRectAt(POINT pt);
 
 // The tray picture for a technology and mute state.
 UINT TrayIconForState(int nVariant, LONG bMuted);

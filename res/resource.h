@@ -52,6 +52,7 @@
 #define IDC_TRADEMARKS              1026
 #define IDC_TRAY_ICON               1027
 #define IDC_NOTICE                  1028
+#define IDC_STRIP                   1029
 
 // Menu and system commands
 #define IDM_ABOUTBOX                16

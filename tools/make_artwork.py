@@ -37,6 +37,8 @@ LOGO_SIZE = (116, 60)
 STRIP_SIZE = (20, 200)
 PRESET_SIZE = (31, 21)
 ICON_SIZES = (32, 16)
+# The tray shows the small icon size (SM_CXSMICON): 16 at 96 DPI, 20 at 120, 24 at 144, 32 at 192.
+TRAY_ICON_SIZES = (32, 24, 20, 16)
 LOGO_KEY = (192, 192, 192)
 PRESET_KEY = (0, 128, 128)
 
@@ -404,7 +406,7 @@ def icon_tray(n, technology, on):
     u = n / 32
     if technology == "srs":
         if n > 16:
-            draw_globe(img, 16, 16, 9.6, vivid=on, ring_width=2.6)
+            draw_globe(img, n / 2, n / 2, 9.6 * u, vivid=on, ring_width=max(1.4, 2.6 * u))
         else:
             draw_globe(img, 8, 8, 4.9, vivid=on, ring_width=1.3, tilt=0)
     else:
@@ -437,14 +439,37 @@ def _palette_of(img):
     return [tuple(flat[i:i + 3]) for i in range(0, 48, 3)]
 
 
+def _rle4(rows):
+    """BI_RLE4 in encoded runs only: each run repeats a pair of pixels; rows bottom-up."""
+    data = bytearray()
+    for row in rows:
+        x = 0
+        while x < len(row):
+            a = row[x]
+            b = row[x + 1] if x + 1 < len(row) else a
+            n = 1
+            while x + n < len(row) and n < 255 and row[x + n] == (b if n % 2 else a):
+                n += 1
+            data += bytes([n, (a << 4) | b])
+            x += n
+        data += b"\x00\x00"  # end of line
+    return bytes(data + b"\x00\x01")  # end of bitmap
+
+
 def write_bmp(path, img):
-    """A 4-bit, uncompressed, bottom-up DIB with a 16-entry colour table."""
+    """A 4-bit, bottom-up DIB with a 16-entry colour table: run-length encoded (BI_RLE4)
+    where that is smaller, since the program's size is what the pictures cost most."""
     w, h = img.size
     px = img.load()
-    bits = b"".join(_row_4bpp([px[x, y] for x in range(w)]) for y in range(h - 1, -1, -1))
+    rows = [[px[x, y] for x in range(w)] for y in range(h - 1, -1, -1)]
+    bits = b"".join(_row_4bpp(row) for row in rows)
+    compression = 0
+    rle = _rle4(rows)
+    if len(rle) < len(bits):
+        bits, compression = rle, 2
     table = _colour_table(_palette_of(img))
     offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(bits), 2835, 2835, 16, 16)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, compression, len(bits), 2835, 2835, 16, 16)
     with open(path, "wb") as f:
         f.write(struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + table + bits)
 
@@ -479,10 +504,32 @@ def read_bmp(path):
     magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data, 0)
     assert magic == b"BM" and size == len(data), path
     (hsize, w, h, planes, bpp, compression, _, _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, 14)
-    assert hsize == 40 and planes == 1 and compression == 0 and h > 0, path + ": not a plain bottom-up DIB"
+    assert hsize == 40 and planes == 1 and compression in (0, 2) and h > 0, path + ": not a bottom-up DIB"
     palette = [tuple(reversed(data[54 + 4 * i:57 + 4 * i])) for i in range(16)]
     assert offset == 54 + 64, path
+    if compression == 2:
+        return w, h, bpp, used, palette, _decode_rle4(data[offset:], w, h, palette)
     return w, h, bpp, used, palette, _decode_4bpp(data[offset:], w, h, palette)
+
+
+def _decode_rle4(bits, w, h, palette):
+    """Encoded runs, end of line and end of bitmap; every pixel must be given exactly once."""
+    rows, row, i = [], [], 0
+    while True:
+        n, c = bits[i], bits[i + 1]
+        i += 2
+        if n:
+            row += [c >> 4 if k % 2 == 0 else c & 15 for k in range(n)]
+        elif c == 0:
+            assert len(row) == w, "RLE4 row of %d pixels" % len(row)
+            rows.append([palette[v] for v in row])
+            row = []
+        elif c == 1:
+            break
+        else:
+            raise AssertionError("RLE4 escape %d is not written here" % c)
+    assert len(rows) == h and i == len(bits), "RLE4 rows or length"
+    return rows[::-1]
 
 
 def _decode_4bpp(bits, w, h, palette):
@@ -525,10 +572,10 @@ def pictures():
     """File name -> (kind, image or list of images)."""
     out = {
         "app.ico": [icon_app(n) for n in ICON_SIZES],
-        "srs_on.ico": [icon_tray(n, "srs", True) for n in ICON_SIZES],
-        "srs_off.ico": [icon_tray(n, "srs", False) for n in ICON_SIZES],
-        "qsound_on.ico": [icon_tray(n, "qsound", True) for n in ICON_SIZES],
-        "qsound_off.ico": [icon_tray(n, "qsound", False) for n in ICON_SIZES],
+        "srs_on.ico": [icon_tray(n, "srs", True) for n in TRAY_ICON_SIZES],
+        "srs_off.ico": [icon_tray(n, "srs", False) for n in TRAY_ICON_SIZES],
+        "qsound_on.ico": [icon_tray(n, "qsound", True) for n in TRAY_ICON_SIZES],
+        "qsound_off.ico": [icon_tray(n, "qsound", False) for n in TRAY_ICON_SIZES],
         "srs_logo.bmp": logo_srs(),
         "qsound_logo.bmp": logo_qsound(),
         "strip.bmp": strip(),
@@ -587,7 +634,7 @@ def check_all():
         elif name.endswith(".ico"):
             images = read_ico(path)
             sizes = [(w, h) for w, h, _, _, _ in images]
-            expect(sizes == [(n, n) for n in ICON_SIZES], "%s: sizes %s" % (name, sizes))
+            expect(sizes == [(n, n) for n in icon_sizes(name)], "%s: sizes %s" % (name, sizes))
             for w, h, bpp, colours, rows in images:
                 expect(bpp == 4 and colours == 16, "%s: %dx%d is %d bpp" % (name, w, h, bpp))
                 expect(rows[0][0] is None and rows[-1][-1] is None, "%s: %dx%d corner not transparent" % (name, w, h))
@@ -612,7 +659,8 @@ def _matches_pillow(path):
             theirs = [pil.convert("RGB")]
         else:
             ours = [rows for _, _, _, _, rows in read_ico(path)]
-            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in ICON_SIZES]
+            sizes = icon_sizes(os.path.basename(path))
+            theirs = [pil.ico.getimage((n, n)).convert("RGBA") for n in sizes]
     for rows, image in zip(ours, theirs):
         got = list(image.getdata())
         want = [c for row in rows for c in row]
@@ -621,6 +669,10 @@ def _matches_pillow(path):
         if got != want:
             return False
     return True
+
+
+def icon_sizes(name):
+    return ICON_SIZES if name == "app.ico" else TRAY_ICON_SIZES
 
 
 def pictures_names():
@@ -636,7 +688,7 @@ def contact_sheet(path):
         full = os.path.join(ART_DIR, name)
         if name.endswith(".ico"):
             for w, h, _, _, rows in read_ico(full):
-                tiles.append((name, rows, 8 if w == 16 else 4))
+                tiles.append((name, rows, 8 if w <= 24 else 4))
         else:
             w, h, _, _, _, rows = read_bmp(full)
             tiles.append((name, rows, 3 if w > 100 else 5 if h < 30 else 2))

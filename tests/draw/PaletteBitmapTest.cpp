@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 #include "draw/PaletteBitmap.h"
@@ -90,7 +91,18 @@ std::vector<COLORREF> DecodeResource(HMODULE hModule, UINT nID, int* pcx, int* p
     const int cy = pHeader->biHeight;
     const int stride = (cx * nBits + 31) / 32 * 4;
     std::vector<COLORREF> pixels(static_cast<size_t>(cx) * cy);
-    for (int y = 0; y < cy; ++y)
+    if (pHeader->biCompression != BI_RGB)
+    {
+        // Run-length encoded: as GDI itself draws it.
+        CCanvas canvas(cx, cy);
+        ::StretchDIBits(canvas.GetDC(), 0, 0, cx, cy, 0, 0, cx, cy, pBits,
+                        reinterpret_cast<const BITMAPINFO*>(pHeader), DIB_RGB_COLORS, SRCCOPY);
+        ::GdiFlush();
+        for (int y = 0; y < cy; ++y)
+            for (int x = 0; x < cx; ++x)
+                pixels[static_cast<size_t>(y) * cx + x] = canvas.At(x, y);
+    }
+    for (int y = 0; y < cy && pHeader->biCompression == BI_RGB; ++y)
     {
         const BYTE* pRow = pBits + (cy - 1 - y) * stride;
         for (int x = 0; x < cx; ++x)
@@ -459,4 +471,55 @@ TEST(DrawTransparentBitmapTest, ReleasesEverythingItCreates)
     }
     ::DeleteObject(hLogo);
     ::DeleteObject(hPalette);
+}
+
+// Above 96 DPI the pixel art (run-length encoded or not) is drawn larger without blur: the
+// size the DPI calls for, no colour that the picture does not have (the transparent corner
+// stays exact), and mostly the same pixels as at 96 DPI at the corresponding places.
+TEST(LoadResourceBitmapTest, PixelArtGrowsWithTheDpiWithoutNewColours)
+{
+    HMODULE hModule = ::GetModuleHandleA(nullptr);
+    for (UINT nID : { IDB_SRS_LOGO, IDB_QSOUND_LOGO, IDB_STRIP, IDB_PRESET2_SEL })
+    {
+        int cx = 0;
+        int cy = 0;
+        const std::vector<COLORREF> original = DecodeResource(hModule, nID, &cx, &cy);
+        ASSERT_FALSE(original.empty());
+        std::set<COLORREF> colours(original.begin(), original.end());
+        // Drawn anew at its own size, it is the picture itself, whatever its encoding.
+        HBITMAP hSame = LoadResourceBitmap(hModule, MAKEINTRESOURCEA(nID), nullptr, 96, cy);
+        int cxSame = 0;
+        int cySame = 0;
+        EXPECT_EQ(ReadBitmapPixels(hSame, &cxSame, &cySame), original) << "bitmap " << nID;
+        ::DeleteObject(hSame);
+        for (int nDpi : { 120, 144, 192 })
+        {
+            SCOPED_TRACE(testing::Message() << "bitmap " << nID << " at " << nDpi << " DPI");
+            HBITMAP hBitmap = LoadResourceBitmap(hModule, MAKEINTRESOURCEA(nID), nullptr, nDpi);
+            ASSERT_NE(hBitmap, nullptr);
+            int cxScaled = 0;
+            int cyScaled = 0;
+            std::vector<COLORREF> pixels = ReadBitmapPixels(hBitmap, &cxScaled, &cyScaled);
+            ::DeleteObject(hBitmap);
+            EXPECT_EQ(cxScaled, ::MulDiv(cx, nDpi, 96));
+            EXPECT_EQ(cyScaled, ::MulDiv(cy, nDpi, 96));
+            ASSERT_EQ(pixels.size(), static_cast<size_t>(cxScaled) * cyScaled);
+            EXPECT_EQ(pixels[0], original[0]);
+            EXPECT_EQ(pixels.back(), original.back());
+            int nForeign = 0;
+            int nSame = 0;
+            for (int y = 0; y < cyScaled; ++y)
+            {
+                for (int x = 0; x < cxScaled; ++x)
+                {
+                    COLORREF cr = pixels[static_cast<size_t>(y) * cxScaled + x];
+                    nForeign += colours.count(cr) == 0;
+                    size_t nAt96 = static_cast<size_t>(y * cy / cyScaled) * cx + x * cx / cxScaled;
+                    nSame += cr == original[nAt96];
+                }
+            }
+            EXPECT_EQ(nForeign, 0);
+            EXPECT_GT(nSame, static_cast<int>(pixels.size()) * 4 / 5);
+        }
+    }
 }

@@ -95,6 +95,20 @@ class Camera:
         self.d.chip("plug")
         self.stop(process)
 
+    def srs_at_dpi(self, dpi):
+        """The panel as a user with larger fonts (Windows XP) or a sharper screen sees it."""
+        desktop = r"HKCU\Control Panel\Desktop"
+        self.d.wine("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+                    "/f")
+        try:
+            process = self.start()
+            panel = self.d.open_panel()
+            self.d.move(panel.left - 40, panel.top - 40)
+            self.save("panel-srs-%d.png" % dpi, panel)
+            self.stop(process)
+        finally:
+            self.d.wine("reg", "delete", desktop, "/v", "LogPixels", "/f", check=False)
+
     def qsound(self):
         # The chip's state lives while a process holds it: hold it, then choose the layout.
         said = tempfile.TemporaryFile()
@@ -118,6 +132,7 @@ class Camera:
         self.d.reg_delete(r"HKLM\Software\Aurelon")
         self.d.reg_import(self.factory)
         self.srs()
+        self.srs_at_dpi(144)
         self.qsound()
         for path in self.taken:
             print(path)

@@ -2,7 +2,9 @@
 // installation, and the shared receiver window's life (the tip across a picture change,
 // as the shell shows it: the picture suite).
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include "Harness.h"
+#include "LogPixels.h"
 #include "app/TaskBarButton.h"
 #include "resource.h"
 
@@ -74,5 +76,64 @@ TEST(TaskBarButtonTest, LastIconTakesTheReceiverWindowButNotItsClass)
     EXPECT_EQ(CTaskBarButton::m_nIconCount, 0);
     WNDCLASSA wc = {};
     EXPECT_TRUE(::GetClassInfoA(::GetModuleHandleA(nullptr), kReceiverClass, &wc));
+}
+
+// The picture is the icon's own image of the shell's small icon size; a copy of this
+// program that starts at another DPI is told the size to expect.
+TEST(TaskBarButtonTest, PictureHasTheShellsSmallIconSize)
+{
+    const int nSize = ::GetSystemMetrics(SM_CXSMICON);
+    char szExpected[16] = "";
+    if (::GetEnvironmentVariableA("AURELON_EXPECT_SMALL_ICON", szExpected, sizeof(szExpected)) > 0)
+    {
+        EXPECT_EQ(nSize, atoi(szExpected));
+    }
+    for (UINT nIconID : { IDI_SRS_ON, IDI_SRS_OFF, IDI_QSOUND_ON, IDI_QSOUND_OFF })
+    {
+        HICON hIcon = LoadTrayPicture(nIconID);
+        ASSERT_NE(hIcon, nullptr);
+        ICONINFO info = {};
+        ASSERT_TRUE(::GetIconInfo(hIcon, &info));
+        BITMAP bm = {};
+        ::GetObjectA(info.hbmColor, sizeof(bm), &bm);
+        EXPECT_EQ(bm.bmWidth, nSize) << "icon " << nIconID;
+        EXPECT_EQ(bm.bmHeight, nSize) << "icon " << nIconID;
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(hIcon);
+    }
+}
+
+TEST(TaskBarButtonTest, PictureFollowsTheDpi)
+{
+    char szXml[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szXml);
+    const std::string xml = std::string(szXml) + "aurelon-tray-dpi.xml";
+    for (int nDpi : { 120, 144, 192 })
+    {
+        CLogPixels dpi(static_cast<DWORD>(nDpi));
+        ::DeleteFileA(xml.c_str());
+        CProcess copy;
+        ASSERT_TRUE(copy.Start("\"" + BinPath("test_framework.exe") +
+                               "\" --gtest_filter=TaskBarButtonTest.PictureHasTheShellsSmallIconSize"
+                               " --gtest_output=xml:" + xml,
+                               { { "AURELON_EXPECT_SMALL_ICON", std::to_string(16 * nDpi / 96) } }));
+        DWORD dwCode = 1;
+        ASSERT_TRUE(copy.WaitForExit(60000, &dwCode)) << nDpi << " DPI";
+        EXPECT_EQ(dwCode, 0u) << nDpi << " DPI";
+        // The copy ran the test (a filter that matches nothing passes as well).
+        std::string report;
+        HANDLE hFile = ::CreateFileA(xml.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD cb = 0;
+        while (hFile != INVALID_HANDLE_VALUE &&
+               ::ReadFile(hFile, buffer, sizeof(buffer), &cb, nullptr) && cb > 0)
+            report.append(buffer, cb);
+        if (hFile != INVALID_HANDLE_VALUE)
+            ::CloseHandle(hFile);
+        EXPECT_NE(report.find("tests=\"1\" failures=\"0\""), std::string::npos) << nDpi << " DPI";
+    }
+    ::DeleteFileA(xml.c_str());
 }
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include "AurelonProgram.h"
+#include "LogPixels.h"
 #include "PanelPictures.h"
 #include "chipsim/ChipSim.h"
 #include "mixer/Mixer3D.h"
@@ -14,8 +15,7 @@
 
 namespace
 {
-// One run of the suite: a chip as the user meets it (a display setting such as the DPI
-// would be one more column here, the expected pictures still drawn from the resources).
+// A chip as the user meets it.
 struct CChipLook
 {
     DWORD nLayout;
@@ -33,6 +33,16 @@ const CChipLook kChips[] = {
     { CHIPSIM_LAYOUT_QSOUND, "QSound", IDB_QSOUND_LOGO, IDI_QSOUND_ON, IDI_QSOUND_OFF, "Aurelon QSound 3D Audio",
       "&Volume", "&Space" },
 };
+
+// One run of the suite: a chip on a screen of 100 % or of 150 % (the expected pictures
+// are the program's own, at that DPI).
+struct CPanelLook
+{
+    const CChipLook* pChip;
+    int nDpi;
+};
+
+const CPanelLook kLooks[] = { { &kChips[0], 96 }, { &kChips[1], 96 }, { &kChips[0], 144 }, { &kChips[1], 144 } };
 
 // The states in the order a user reaches them, each with what the user (or another
 // program, or the hardware) does and what the state must show.
@@ -63,7 +73,7 @@ const CState kStates[] = {
       }, 0, false, true },
 };
 
-const int kLogoX = 24, kLogoY = 3, kLogoWidth = 116, kLogoHeight = 60;
+const int kLogoX = 24, kLogoY = 3;   // at 96 DPI
 const int kTrayIconSize = 16;
 
 // Pointer positions against the screen edges (the virtual desktop is 1024 x 768).
@@ -124,9 +134,20 @@ void TakeMenuLook(UINT nMenuID, UINT nDefault, POINT p, CMenuLook* pLook)
     WaitUntil([] { return FindVisibleMenu() == nullptr; }, 5000);
 }
 
-class PictureTest : public ::testing::TestWithParam<CChipLook>
+class PictureTest : public ::testing::TestWithParam<CPanelLook>
 {
 protected:
+    const CChipLook& Chip() const { return *GetParam().pChip; }
+    int Dpi() const { return GetParam().nDpi; }
+    std::string Name() const { return std::string(Chip().pszName) + " at " + std::to_string(Dpi()) + " DPI"; }
+
+    // Starts the program at the run's DPI (the test itself, and the shell, keep theirs).
+    bool StartResident()
+    {
+        CLogPixels dpi(static_cast<DWORD>(Dpi()));
+        return m_program.StartResident();
+    }
+
     void Reach(const CState& state)
     {
         state.pfnReach(m_program);
@@ -144,7 +165,7 @@ protected:
         HWND hButton = m_program.Control(images.nButtonID);
         const UINT nImage = !state.bPlugged ? images.nDisabled
                             : state.nSelected == nPreset ? images.nSelected : images.nNormal;
-        std::unique_ptr<CCanvas> pExpected(PresetButtonPicture(hButton, nImage));
+        std::unique_ptr<CCanvas> pExpected(PresetButtonPicture(hButton, nImage, Dpi()));
         RECT rc;
         ::GetWindowRect(hButton, &rc);
         EXPECT_TRUE(ScreenShows(rc, *pExpected, name + " preset button " + std::to_string(nPreset)));
@@ -152,11 +173,13 @@ protected:
 
     void ExpectLogo(const std::string& name)
     {
-        POINT pt = { kLogoX, kLogoY };
+        POINT pt = { ScaleToDpi(kLogoX, Dpi()), ScaleToDpi(kLogoY, Dpi()) };
         ::ClientToScreen(m_program.Panel(), &pt);
-        CCanvas expected(kLogoWidth, kLogoHeight);
+        int cx = 0, cy = 0;
+        ASSERT_FALSE(BitmapPixels(ProgramResources(), Chip().nLogo, Dpi(), &cx, &cy).empty());
+        CCanvas expected(cx, cy);
         expected.Fill(::GetSysColor(COLOR_BTNFACE));
-        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), GetParam().nLogo, 0, 0));
+        ASSERT_TRUE(expected.DrawTransparent(ProgramResources(), Chip().nLogo, 0, 0, Dpi()));
         EXPECT_TRUE(ScreenShows({ pt.x, pt.y, pt.x, pt.y }, expected, name + " logo"));
     }
 
@@ -164,7 +187,11 @@ protected:
     // shows its icons, drawn on the bar's own colour.
     void ExpectTrayIcon(const CState& state, const std::string& name)
     {
-        const CChipLook& look = GetParam();
+        // The shell here keeps the DPI it started with and shrinks a larger picture to its
+        // own size; the picture's size at each DPI is the tray icon class's test.
+        if (Dpi() != ScreenDpi())
+            return;
+        const CChipLook& look = Chip();
         RECT rcTray = {};
         ::GetWindowRect(FindTopWindow("Shell_TrayWnd", nullptr), &rcTray);
         rcTray.left = rcTray.right - 160;
@@ -206,7 +233,7 @@ protected:
                 for (const CTool& tool : ToolsOf(hTip))
                     tips += " \"" + tool.text + "\"";
         }
-        EXPECT_EQ(tips, std::string(" \"") + GetParam().pszProduct + "\"") << name << ": the shell's tips";
+        EXPECT_EQ(tips, std::string(" \"") + Chip().pszProduct + "\"") << name << ": the shell's tips";
     }
 
     // The program's menu that open() makes it show with the pointer at p opens where and
@@ -230,17 +257,22 @@ protected:
     std::vector<HWND> m_tipsBefore;
 };
 
-TEST_P(PictureTest, EachStateShowsItsPictures)
+// The pictures at 100 % and at 150 %.
+class PictureAtDpiTest : public PictureTest
 {
-    const CChipLook& look = GetParam();
+};
+
+TEST_P(PictureAtDpiTest, EachStateShowsItsPictures)
+{
+    const CChipLook& look = Chip();
     ASSERT_TRUE(m_program.SetLayout(look.nLayout));
     m_tipsBefore = ShellTipWindows();
-    ASSERT_TRUE(m_program.StartResident());
+    ASSERT_TRUE(StartResident());
     ASSERT_TRUE(MoveCursorTo(200, 200));
     ASSERT_TRUE(m_program.ShowPanel());
     for (const CState& state : kStates)
     {
-        const std::string name = std::string(look.pszName) + " " + state.pszName;
+        const std::string name = Name() + " " + state.pszName;
         ASSERT_NO_FATAL_FAILURE(Reach(state));
         for (int nPreset = 1; nPreset <= 3; ++nPreset)
             ExpectPresetButton(kPresetImages[nPreset - 1], nPreset, state, name);
@@ -256,11 +288,11 @@ TEST_P(PictureTest, EachStateShowsItsPictures)
 
 TEST_P(PictureTest, PanelAndMenusOpenAgainstThePointerAndTheScreenEdges)
 {
-    ASSERT_TRUE(m_program.SetLayout(GetParam().nLayout));
-    ASSERT_TRUE(m_program.StartResident());
+    ASSERT_TRUE(m_program.SetLayout(Chip().nLayout));
+    ASSERT_TRUE(StartResident());
     for (const POINT& p : kPointers)
     {
-        const std::string where = std::string(GetParam().pszName) + " pointer at " + std::to_string(p.x) +
+        const std::string where = Name() + " pointer at " + std::to_string(p.x) +
                                   "," + std::to_string(p.y);
         // A left click on the icon: the pointer's move may reach the program a little
         // later (see MoveCursorTo), so it clicks until the panel shows.
@@ -289,12 +321,16 @@ TEST_P(PictureTest, PanelAndMenusOpenAgainstThePointerAndTheScreenEdges)
     ExpectMenuAt(IDR_PRESETMENU, 0, p, [&] {
         ::PostMessageA(m_program.Panel(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_program.Control(IDC_PRESET2)),
                        MAKELPARAM(p.x, p.y));
-    }, std::string(GetParam().pszName) + " preset menu");
+    }, Name() + " preset menu");
     ASSERT_TRUE(m_program.Exit());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothChips, PictureTest, ::testing::ValuesIn(kChips),
-                         [](const ::testing::TestParamInfo<CChipLook>& info) {
-                             return std::string(info.param.pszName);
-                         });
+std::string LookName(const ::testing::TestParamInfo<CPanelLook>& info)
+{
+    return std::string(info.param.pChip->pszName) + "_" + std::to_string(info.param.nDpi);
+}
+
+// Where menus open is the system's own rule (and its menus' look), checked at 100 %.
+INSTANTIATE_TEST_SUITE_P(BothChips, PictureTest, ::testing::Values(kLooks[0], kLooks[1]), LookName);
+INSTANTIATE_TEST_SUITE_P(BothChips, PictureAtDpiTest, ::testing::ValuesIn(kLooks), LookName);
 }

@@ -2,6 +2,7 @@
 #include "Harness.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -152,15 +153,10 @@ CCanvas* CCanvas::FromScreen(const RECT& rc)
     return pShot;
 }
 
-bool CCanvas::DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y)
+bool CCanvas::DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y, int nDpi)
 {
-    HBITMAP hBitmap = static_cast<HBITMAP>(
-        ::LoadImageA(hModule, MAKEINTRESOURCEA(nBitmapID), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     int cx = 0, cy = 0;
-    const std::vector<COLORREF> pixels = hBitmap != nullptr ? ReadBitmapPixels(hBitmap, &cx, &cy)
-                                                            : std::vector<COLORREF>();
-    if (hBitmap != nullptr)
-        ::DeleteObject(hBitmap);
+    const std::vector<COLORREF> pixels = BitmapPixels(hModule, nBitmapID, nDpi, &cx, &cy);
     if (pixels.empty())
         return false;
     for (int j = 0; j < cy; ++j)
@@ -206,6 +202,41 @@ bool CCanvas::Save(const std::string& path) const
     bool bWritten = std::fwrite(&bfh, sizeof(bfh), 1, pFile) == 1 && std::fwrite(&bih, sizeof(bih), 1, pFile) == 1 &&
                     std::fwrite(m_pBits, cbBits, 1, pFile) == 1;
     return std::fclose(pFile) == 0 && bWritten;
+}
+
+std::vector<COLORREF> BitmapPixels(HMODULE hModule, UINT nBitmapID, int nDpi, int* pcx, int* pcy)
+{
+    if (nDpi == kBaseDpi)
+    {
+        HBITMAP hBitmap = static_cast<HBITMAP>(
+            ::LoadImageA(hModule, MAKEINTRESOURCEA(nBitmapID), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        const std::vector<COLORREF> pixels = hBitmap != nullptr ? ReadBitmapPixels(hBitmap, pcx, pcy)
+                                                                : std::vector<COLORREF>();
+        if (hBitmap != nullptr)
+            ::DeleteObject(hBitmap);
+        return pixels;
+    }
+    HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(nBitmapID), MAKEINTRESOURCEA(2));   // RT_BITMAP
+    HGLOBAL hData = hResource != nullptr ? ::LoadResource(hModule, hResource) : nullptr;
+    const BITMAPINFOHEADER* pArt = hData != nullptr ? static_cast<const BITMAPINFOHEADER*>(::LockResource(hData))
+                                                    : nullptr;
+    std::unique_ptr<BYTE[]> pScaled = pArt != nullptr ? ScalePixelArt(pArt, nDpi) : nullptr;
+    if (pScaled == nullptr)
+        return std::vector<COLORREF>();
+    const BITMAPINFOHEADER* pHeader = reinterpret_cast<const BITMAPINFOHEADER*>(pScaled.get());
+    const int nColours = pHeader->biClrUsed != 0 ? static_cast<int>(pHeader->biClrUsed) : 1 << pHeader->biBitCount;
+    *pcx = pHeader->biWidth;
+    *pcy = std::abs(pHeader->biHeight);
+    CCanvas canvas(*pcx, *pcy);
+    ::SetDIBitsToDevice(canvas.GetDC(), 0, 0, static_cast<DWORD>(*pcx), static_cast<DWORD>(*pcy), 0, 0, 0,
+                        static_cast<UINT>(*pcy), pScaled.get() + pHeader->biSize + 4 * nColours,
+                        reinterpret_cast<const BITMAPINFO*>(pHeader), DIB_RGB_COLORS);
+    ::GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < *pcy; ++y)
+        for (int x = 0; x < *pcx; ++x)
+            pixels.push_back(canvas.At(x, y));
+    return pixels;
 }
 
 HMODULE ProgramResources()

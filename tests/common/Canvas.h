@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include "draw/DpiScale.h"
 #include <string>
 #include <vector>
 
@@ -36,9 +37,9 @@ public:
 
     // What the screen shows in a rectangle (32 bits per pixel).
     static CCanvas* FromScreen(const RECT& rc);
-    // Copies a bitmap resource to (x, y), leaving out the pixels of its top-left colour
-    // (the transparent colour of the program's artwork).
-    bool DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y);
+    // Copies a bitmap resource at a DPI (see BitmapPixels) to (x, y), leaving out the pixels
+    // of its top-left colour (the transparent colour of the program's artwork).
+    bool DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y, int nDpi = kBaseDpi);
     // Draws an icon resource's image of cx x cx pixels at (x, y).
     bool DrawIcon(HMODULE hModule, UINT nIconID, int x, int y, int cx);
     // Writes a .bmp file.
@@ -59,6 +60,9 @@ private:
 
 // A bitmap's pixels as COLORREFs, rows from the top; empty when it cannot be read.
 std::vector<COLORREF> ReadBitmapPixels(HBITMAP hBitmap, int* pcx, int* pcy);
+// The pixels of a bitmap resource as a program drawing at nDpi shows it: at 96 DPI the
+// resource itself, else its pixel art scaled the way the program scales it.
+std::vector<COLORREF> BitmapPixels(HMODULE hModule, UINT nBitmapID, int nDpi, int* pcx, int* pcy);
 
 // What a window shows on the screen, its client area copied from its own device context.
 void CaptureClient(HWND hWnd, CCanvas* pCanvas);

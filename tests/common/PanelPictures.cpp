@@ -9,16 +9,14 @@ const CPresetImages kPresetImages[3] = {
     { IDC_PRESET3, IDB_PRESET3_NORMAL, IDB_PRESET3_SEL, IDB_PRESET3_DIS },
 };
 
-CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID)
+CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID, int nDpi)
 {
     // The button takes the size of its image.
-    BITMAP bm = {};
-    HGDIOBJ hImage = ::LoadImageA(ProgramResources(), MAKEINTRESOURCEA(nImageID), IMAGE_BITMAP, 0, 0, 0);
-    ::GetObjectA(hImage, sizeof(bm), &bm);
-    ::DeleteObject(hImage);
-    CCanvas* pPicture = new CCanvas(bm.bmWidth, bm.bmHeight);
+    int cx = 0, cy = 0;
+    BitmapPixels(ProgramResources(), nImageID, nDpi, &cx, &cy);
+    CCanvas* pPicture = new CCanvas(cx, cy);
     pPicture->Fill(::GetSysColor(COLOR_BTNFACE));
-    pPicture->DrawTransparent(ProgramResources(), nImageID, 0, 0);
+    pPicture->DrawTransparent(ProgramResources(), nImageID, 0, 0, nDpi);
     RECT rcEdge = { 0, 0, pPicture->Width(), pPicture->Height() };
     ::DrawEdge(pPicture->GetDC(), &rcEdge, EDGE_RAISED, BF_RECT);
     GUITHREADINFO gui = {};

@@ -20,9 +20,10 @@ struct CPresetImages
 // Presets 1, 2 and 3.
 extern const CPresetImages kPresetImages[3];
 
-// A preset button as it must look with one of its images: as large as the image, the image
-// on the panel's face without its teal, a raised edge, and the focus rectangle when the button has the focus.
-CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID);
+// A preset button as it must look with one of its images at a DPI: as large as the image,
+// the image on the panel's face without its teal, a raised edge, and the focus rectangle
+// when the button has the focus.
+CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID, int nDpi = kBaseDpi);
 
 // Whether a preset button on screen shows its selected image (a lit lamp), or its image of
 // a preset that is not selected.

@@ -5,22 +5,50 @@
 // The resident instance is the one top-level window of class "Aurelon3DAudioControl" (the
 // program's single-instance identity). It is asked to close as taskkill would ask it: the
 // program then saves the user's presets and removes its tray icon, as its Exit command does.
+// Only what Windows 2000 and Windows Installer 2.0 offer is used.
 #include <windows.h>
 #include <msi.h>
+#include <msiquery.h>
 
-extern "C" UINT __stdcall CloseProgram(MSIHANDLE)
+namespace
 {
-    const DWORD kTimeoutMs = 10000;
-    HWND hMain = ::FindWindowA("Aurelon3DAudioControl", nullptr);
-    if (hMain == nullptr)
+const DWORD kTimeoutMs = 10000;
+const DWORD kPollMs = 100;
+
+// Waits for the end of the window's process, or of the window when the process cannot be
+// opened. TRUE when it ended in time.
+BOOL WaitForEnd(HWND hMain, HANDLE hProcess)
+{
+    if (hProcess != NULL)
+        return ::WaitForSingleObject(hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+    for (DWORD dwWaited = 0; dwWaited < kTimeoutMs; dwWaited += kPollMs)
+    {
+        if (!::IsWindow(hMain))
+            return TRUE;
+        ::Sleep(kPollMs);
+    }
+    return !::IsWindow(hMain);
+}
+}
+
+// ERROR_SUCCESS when no program runs on this desktop any more; it then sets
+// AURELON_PROGRAM_CLOSED when it ended one, so that the package starts it again after an
+// upgrade. ERROR_INSTALL_FAILURE when the program did not end in time: the install stops
+// before it has changed anything.
+extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
+{
+    HWND hMain = ::FindWindowA("Aurelon3DAudioControl", NULL);
+    if (hMain == NULL)
         return ERROR_SUCCESS;
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hMain, &dwProcessId);
     HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
     ::PostMessageA(hMain, WM_CLOSE, 0, 0);
-    if (hProcess == nullptr)
-        return ERROR_SUCCESS;
-    const bool bEnded = ::WaitForSingleObject(hProcess, kTimeoutMs) == WAIT_OBJECT_0;
-    ::CloseHandle(hProcess);
-    return bEnded ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+    const BOOL bEnded = WaitForEnd(hMain, hProcess);
+    if (hProcess != NULL)
+        ::CloseHandle(hProcess);
+    if (!bEnded)
+        return ERROR_INSTALL_FAILURE;
+    ::MsiSetPropertyA(hInstall, "AURELON_PROGRAM_CLOSED", "1");
+    return ERROR_SUCCESS;
 }

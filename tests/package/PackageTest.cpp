@@ -552,6 +552,19 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
     EXPECT_NE(UserPresets(), "");   // saved on the way out
 
+    // It comes back, from the new file, with its icon.
+    HWND hBack = nullptr;
+    DWORD dwBack = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        hBack = FindTopWindow("Aurelon3DAudioControl", nullptr);
+        ::GetWindowThreadProcessId(hBack, &dwBack);
+        return hBack != nullptr && FindTopWindow("TaskBarButtonWindowClass", nullptr, dwBack) != nullptr;
+    }, 15000));
+    HANDLE hBackProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwBack);
+    ::PostMessageA(hBack, WM_CLOSE, 0, 0);
+    EXPECT_EQ(::WaitForSingleObject(hBackProcess, 15000), WAIT_OBJECT_0);
+    ::CloseHandle(hBackProcess);
+
     // A refused install leaves the running program alone.
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(Install(m_package), kInstallFailure);

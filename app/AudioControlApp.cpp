@@ -98,6 +98,10 @@ void CAudioControlApp::RunInstaller() const
     // Only the installer needs OLE; any other argument ends without paying for it.
     if (!ContainsInstallSwitch(m_lpCmdLine, AfxLoadString(IDS_INSTALL_SWITCH).c_str()))
         return;
+    // Shortcuts in the profiles beside the package's own would start a second copy at
+    // every logon, and outlive the package's uninstall.
+    if (IsPackageInstalled())
+        return;
     if (!AfxOleInit())
         return;
     char szModule[MAX_PATH];

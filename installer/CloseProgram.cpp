@@ -1,4 +1,4 @@
-// A custom action of the installer package, run before it upgrades or removes the program:
+// Custom actions of the installer package. CloseProgram runs before it upgrades or removes the program:
 // ends a resident Aurelon 3D Audio Control, whose file is in use while it runs, and waits
 // for its end, so that the file is replaced or removed at once instead of at a restart.
 //
@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include "app/ShortcutFolders.h"
 
 namespace
 {
@@ -50,5 +51,25 @@ extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
     if (!bEnded)
         return ERROR_INSTALL_FAILURE;
     ::MsiSetPropertyA(hInstall, "AURELON_PROGRAM_CLOSED", "1");
+    return ERROR_SUCCESS;
+}
+
+// Removes the shortcuts that "Aurelon3D.exe -install" wrote into the profiles, by the name
+// and group it gives them: beside the package's own, they would start a second copy at every
+// logon, and they would outlive the uninstall. Run when the package is installed and when it
+// is removed ("-install" writes none while a package is installed). A shortcut that stays
+// is no reason to stop the install: always ERROR_SUCCESS.
+extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE)
+{
+    const char kDescription[] = "Aurelon 3D Audio Control";   // the program's string 111
+    const char kGroup[] = "Accessories\\Multimedia";           // and its string 506
+    BOOL bProfiles = FALSE;
+    const std::vector<std::string> startup =
+        ShortcutPaths(kStartupShortcuts, MakeShortcutTail(NULL, kDescription), &bProfiles);
+    const std::vector<std::string> group =
+        ShortcutPaths(kProgramShortcuts, MakeShortcutTail(kGroup, kDescription), &bProfiles);
+    for (const std::vector<std::string>* pPaths : { &startup, &group })
+        for (size_t i = 0; i < pPaths->size(); ++i)
+            ::DeleteFileA((*pPaths)[i].c_str());
     return ERROR_SUCCESS;
 }

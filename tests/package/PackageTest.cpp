@@ -98,9 +98,9 @@ DWORD Uninstall(const std::string& package, const char* pszProperties = "")
     return Msiexec("/x \"" + package + "\" " + pszProperties);
 }
 
-// This Wine runs no 32-bit code, so the x86 package's custom action that ends a running
-// program cannot run here: the x86 package is removed without it.
-const char kKeepProgram[] = "AURELON_CLOSE_PROGRAM=0";
+// This Wine runs no 32-bit code, so the x86 package's custom actions (ending a running
+// program, removing the profiles' shortcuts) cannot run here: it goes without them.
+const char kNoCustomActions[] = "AURELON_CLOSE_PROGRAM=0 AURELON_REMOVE_USER_SHORTCUTS=0";
 
 // A property of a package file (ProductVersion, ProductCode, ...).
 std::string PackageProperty(const std::string& package, const char* pszProperty)
@@ -295,7 +295,7 @@ protected:
     void RemoveEverything()
     {
         for (const InstalledEntry& entry : InstalledEntries())
-            Msiexec("/x " + entry.strProductCode + " " + kKeepProgram);
+            Msiexec("/x " + entry.strProductCode + " " + kNoCustomActions);
     }
 
     std::string ProgramPath(const PackageLayout& layout) const
@@ -525,7 +525,7 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     if (m_package32.empty())
         GTEST_SKIP() << "AURELON_PACKAGE_X86 is empty";
     ASSERT_TRUE(FileExists(m_package32)) << m_package32;
-    ASSERT_EQ(Install(m_package32), kSuccess);
+    ASSERT_EQ(Msiexec("/i \"" + m_package32 + "\" " + kNoCustomActions), kSuccess);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
     EXPECT_FALSE(FileExists(ProgramPath(kLayout64)));
     EXPECT_FALSE(MachineKeyExists(kLayout64, "Software\\Aurelon"));
@@ -534,7 +534,7 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     EXPECT_EQ(Install(m_package), kInstallFailure);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
 
-    EXPECT_EQ(Uninstall(m_package32, kKeepProgram), kSuccess);
+    EXPECT_EQ(Uninstall(m_package32, kNoCustomActions), kSuccess);
     ExpectRemoved(kLayout32);
 }
 
@@ -720,4 +720,55 @@ TEST(PackageRulesTest, LayoutKeepsWindowsInstallersRules)
         for (const std::string& id : ComponentIds(package64))
             EXPECT_EQ(ComponentIds(package32).count(id), 0u) << "both architectures use " << id;
     }
+}
+
+// "-install" writes into the profiles, the package into the machine's folders: in either
+// order one Startup entry is left, and none after the uninstall. A profile list with one
+// profile (as Windows with profiles has) sends "-install" to a folder of its own.
+TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
+{
+    const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+    const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
+    const char kProfileDir[] = "C:\\aurelon-profile";
+    struct ProfileCleanup
+    {
+        ~ProfileCleanup()
+        {
+            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList");
+            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER,
+                                        "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation");
+        }
+    } cleanup;
+    const std::string profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
+    ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
+    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
+                                          "ProfileImagePath", kProfileDir));
+    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
+                                          "LocalFile", "Startup"));
+    auto runInstaller = [] {
+        CProcess install;
+        return install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") && install.WaitForExit(20000);
+    };
+    for (bool bPackageFirst : { false, true })
+    {
+        if (bPackageFirst)
+        {
+            ASSERT_EQ(Install(m_package), kSuccess);
+            ASSERT_TRUE(runInstaller());
+        }
+        else
+        {
+            ASSERT_TRUE(runInstaller());
+            ASSERT_TRUE(FileExists(profileLink)) << profileLink;
+            ASSERT_EQ(Install(m_package), kSuccess);
+        }
+        EXPECT_FALSE(FileExists(profileLink)) << "package first: " << bPackageFirst;
+        EXPECT_EQ(Links(m_startupFolders).size(), 1u) << "package first: " << bPackageFirst;
+        EXPECT_EQ(Uninstall(m_package), kSuccess);
+        EXPECT_FALSE(FileExists(profileLink));
+        EXPECT_TRUE(Links(m_startupFolders).empty());
+    }
+    ::DeleteFileA(profileLink.c_str());
+    ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
+    ::RemoveDirectoryA(kProfileDir);
 }

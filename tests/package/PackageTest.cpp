@@ -772,3 +772,23 @@ TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
     ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
     ::RemoveDirectoryA(kProfileDir);
 }
+
+// A program that does not end when asked (its thread stopped here) fails the upgrade at the
+// close step, before anything has changed: the older version stays installed and whole, and
+// the program is still there to be asked again.
+TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    m_program.UseExecutable(ProgramPath(kLayout64));
+    ASSERT_TRUE(m_program.StartResident());
+    HANDLE hThread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE,
+                                  ::GetWindowThreadProcessId(m_program.MainWnd(), nullptr));
+    ASSERT_NE(hThread, nullptr);
+    ASSERT_NE(::SuspendThread(hThread), static_cast<DWORD>(-1));
+    EXPECT_EQ(Install(m_upgrade), kInstallFailure);
+    EXPECT_TRUE(m_program.Process().IsRunning());
+    ::ResumeThread(hThread);
+    ::CloseHandle(hThread);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000));   // the close request was taken now
+}

@@ -1,11 +1,12 @@
-// Custom actions of the installer package. CloseProgram runs before it upgrades or removes the program:
-// ends a resident Aurelon 3D Audio Control, whose file is in use while it runs, and waits
-// for its end, so that the file is replaced or removed at once instead of at a restart.
+// Custom actions of the installer package. Only what Windows 2000 and Windows Installer 2.0
+// offer is used: the x86 package runs there.
 //
-// The resident instance is the one top-level window of class "Aurelon3DAudioControl" (the
-// program's single-instance identity). It is asked to close as taskkill would ask it: the
-// program then saves the user's presets and removes its tray icon, as its Exit command does.
-// Only what Windows 2000 and Windows Installer 2.0 offer is used.
+// CloseProgram runs before the package upgrades or removes the program: it ends a resident
+// Aurelon 3D Audio Control, whose file is in use while it runs, and waits for its end, so
+// that the file is replaced or removed at once instead of at a restart. The resident
+// instance is the one top-level window of class "Aurelon3DAudioControl" (the program's
+// single-instance identity). It is asked to close as taskkill would ask it: the program then
+// saves the user's presets and removes its tray icon, as its Exit command does.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -69,7 +70,7 @@ extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE)
     const std::vector<std::string> group =
         ShortcutPaths(kProgramShortcuts, MakeShortcutTail(kGroup, kDescription), &bProfiles);
     for (const std::vector<std::string>* pPaths : { &startup, &group })
-        for (size_t i = 0; i < pPaths->size(); ++i)
-            ::DeleteFileA((*pPaths)[i].c_str());
+        for (const std::string& strPath : *pPaths)
+            ::DeleteFileA(strPath.c_str());
     return ERROR_SUCCESS;
 }

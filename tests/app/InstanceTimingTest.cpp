@@ -5,6 +5,7 @@
 // once, with no notice over a half-made or half-destroyed panel.
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
+#include "WindowWitness.h"
 #include "resource.h"
 #include <shellapi.h>
 #include <atomic>
@@ -117,6 +118,8 @@ TEST(InstanceTimingTest, SecondStartWhileStartingOrEndingEndsWithoutNotice)
     for (const Case& c : cases)
     {
         CAurelonProgram program;
+        CWindowWitness witness;   // sees a notice that is closed again before it shows
+        ASSERT_TRUE(witness.IsInstalled());
         std::unique_ptr<CTrayStandIn> pTray;
         if (c.dwWatched == NIM_ADD)
         {
@@ -136,6 +139,7 @@ TEST(InstanceTimingTest, SecondStartWhileStartingOrEndingEndsWithoutNotice)
         ASSERT_TRUE(WaitUntil([&] { return tray.m_bDone.load(); }, 30000)) << c.pszWhen;
         EXPECT_TRUE(tray.m_bSecondEnded) << c.pszWhen;
         EXPECT_FALSE(tray.m_bNoticeShown) << c.pszWhen;
+        EXPECT_EQ(witness.NoticesCreated(), 0u) << c.pszWhen;
         if (c.dwWatched == NIM_ADD)   // the start goes on to a resident run
             EXPECT_TRUE(WaitUntil([&] { return program.Panel() != nullptr; }, 15000));
         else                          // the exit goes on to its end

@@ -16,42 +16,53 @@ BOOL CAudioControlApp::InitInstance()
 {
     HWND hWndResident = nullptr;
     if (!AcquireInstanceMutex(&hWndResident))
-    {
-        // Without the mutex's help, the plain window lookup decides, as it always did.
-        if (hWndResident == nullptr)
-            hWndResident = ::FindWindowA(AfxLoadString(IDS_WINDOW_CLASS).c_str(), nullptr);
-        if (hWndResident != nullptr)
-            return SignalResidentInstance(hWndResident);
-    }
+        return hWndResident != nullptr ? SignalResidentInstance(hWndResident) : FALSE;
     if (*m_lpCmdLine == '\0')
         return BecomeResident();
+    // Only a resident run keeps the instance: the installer may wait on a message box.
+    ReleaseInstanceMutex();
     RunInstaller();
     return FALSE;
 }
 
 // The window lookup alone races when several starts come at once: the instance mutex
-// decides who may become resident. A start that finds it owned waits (bounded) for the
-// owner's window, or for the owner to end, and takes the mutex over in that case.
-// FALSE with *phWndResident set: signal that window. FALSE with none: the mutex could not
-// be created, or its owner showed no window in time (an "-install" run waiting on a
-// message box); the mutex cannot decide then.
+// decides who may go on. A start that finds it owned waits (bounded) for the owner's
+// window, or for the owner to end, and takes the mutex over in that case.
+// TRUE: this start owns the mutex, or no such mutex can exist (its name is taken by
+// another kind of object) and no resident window was found. FALSE: signal
+// *phWndResident, or end when it is NULL (the owner showed no window in time: a second
+// resident instance without the mutex would be a second icon).
 BOOL CAudioControlApp::AcquireInstanceMutex(HWND* phWndResident)
 {
+    const std::string className = AfxLoadString(IDS_WINDOW_CLASS);
     m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
     if (m_hInstanceMutex == nullptr)
-        return FALSE;
-    const std::string className = AfxLoadString(IDS_WINDOW_CLASS);
+    {
+        *phWndResident = ::FindWindowA(className.c_str(), nullptr);
+        return *phWndResident == nullptr;
+    }
     const DWORD dwStart = ::GetTickCount();
     do
     {
         *phWndResident = ::FindWindowA(className.c_str(), nullptr);
         if (*phWndResident != nullptr)
-            return FALSE;
+            break;
         DWORD dwWait = ::WaitForSingleObject(m_hInstanceMutex, kResidentPollMs);
         if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED)
             return TRUE;
     } while (::GetTickCount() - dwStart < kResidentWaitMs);
+    ::CloseHandle(m_hInstanceMutex);
+    m_hInstanceMutex = nullptr;
     return FALSE;
+}
+
+void CAudioControlApp::ReleaseInstanceMutex()
+{
+    if (m_hInstanceMutex == nullptr)
+        return;
+    ::ReleaseMutex(m_hInstanceMutex);
+    ::CloseHandle(m_hInstanceMutex);
+    m_hInstanceMutex = nullptr;
 }
 
 // Asks the resident instance to hide its panel and show the already-running notice;
@@ -87,6 +98,10 @@ void CAudioControlApp::RunInstaller() const
     // Only the installer needs OLE; any other argument ends without paying for it.
     if (!ContainsInstallSwitch(m_lpCmdLine, AfxLoadString(IDS_INSTALL_SWITCH).c_str()))
         return;
+    // Shortcuts in the profiles beside the package's own would start a second copy at
+    // every logon, and outlive the package's uninstall.
+    if (IsPackageInstalled())
+        return;
     if (!AfxOleInit())
         return;
     char szModule[MAX_PATH];
@@ -108,12 +123,7 @@ int CAudioControlApp::ExitInstance()
         delete m_pMainWnd;
         m_pMainWnd = nullptr;
     }
-    if (m_hInstanceMutex != nullptr)
-    {
-        ::ReleaseMutex(m_hInstanceMutex);
-        ::CloseHandle(m_hInstanceMutex);
-        m_hInstanceMutex = nullptr;
-    }
+    ReleaseInstanceMutex();
     return CWinApp::ExitInstance();
 }
 

@@ -13,11 +13,12 @@ public:
 
 private:
     BOOL AcquireInstanceMutex(HWND* phWndResident);
+    void ReleaseInstanceMutex();
     BOOL SignalResidentInstance(HWND hWndResident) const;
     BOOL BecomeResident();
     void RunInstaller() const;
 
-    HANDLE m_hInstanceMutex = nullptr;  // owned while this run may become resident
+    HANDLE m_hInstanceMutex = nullptr;  // owned by a start that goes on, kept by a resident run
 };
 
 // TRUE when the argument text asks for the shortcut installer: the switch as an exact,

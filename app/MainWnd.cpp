@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(CMainWnd, CWnd)
 END_MESSAGE_MAP()
 
 CMainWnd::CMainWnd()
-    : m_pPanel(nullptr)
+    : m_pPanel(nullptr), m_bRunning(FALSE)
 {
 }
 
@@ -50,16 +50,21 @@ int CMainWnd::OnCreate(LPCREATESTRUCT)
         return -1;
     m_pPanel = new CPanelDlg(nullptr);
     m_pPanel->Create(IDD_PANEL, nullptr);
+    m_bRunning = m_pPanel->m_hWnd != nullptr;
     return 0;
 }
 
 void CMainWnd::OnDestroy()
 {
-    if (m_pPanel != nullptr)
+    m_bRunning = FALSE;
+    // Out of reach before its destruction begins, which removes the icon: a request
+    // that comes in during that removal finds no panel.
+    CPanelDlg* pPanel = m_pPanel;
+    m_pPanel = nullptr;
+    if (pPanel != nullptr)
     {
-        m_pPanel->DestroyWindow();
-        delete m_pPanel;
-        m_pPanel = nullptr;
+        pPanel->DestroyWindow();
+        delete pPanel;
     }
     Default();
 }
@@ -89,9 +94,22 @@ void CMainWnd::OnActivateApp(BOOL bActive, DWORD)
         m_pPanel->ShowWindow(SW_HIDE);
 }
 
+// TRUE from the end of start-up (panel and icon made) until the exit begins: the quit
+// message posted by "E&xit" or a close request, or the destruction.
+BOOL CMainWnd::IsRunning() const
+{
+    // Posted messages only: a request sent meanwhile must not be handled inside this check.
+    MSG msg;
+    return m_bRunning && m_pPanel != nullptr &&
+           !::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE | PM_QS_POSTMESSAGE);
+}
+
+// A request that arrives while the program starts or ends (inside the tray icon's add or
+// removal, which wait for the shell) is answered at once: no notice over a half-made or
+// half-destroyed panel.
 LRESULT CMainWnd::OnInstanceNotify(WPARAM wParam, LPARAM lParam)
 {
-    if (m_bNoticeShowing == 1 || m_pPanel == nullptr)
+    if (m_bNoticeShowing == 1 || !IsRunning())
         return 0;
     m_pPanel->ShowWindow(wParam == 1 ? SW_SHOWNORMAL : SW_HIDE);
     if (lParam != 1)

@@ -30,7 +30,10 @@ protected:
     // Called by a second start: shows or hides the panel, then maybe the notice.
     LRESULT OnInstanceNotify(WPARAM wParam, LPARAM lParam);
 
+    BOOL IsRunning() const;
+
     CPanelDlg* m_pPanel;
+    BOOL m_bRunning;   // start-up complete, destruction not begun
     static int m_bNoticeShowing;
 
     DECLARE_MESSAGE_MAP()

@@ -1,124 +1,39 @@
 #include "app/ShortcutInstaller.h"
 #include <shlobj.h>
-#include <vector>
 #include "framework/App.h"
-#include "support/RegistryKey.h"
-#include "support/RegistryValue.h"
 
 namespace
 {
-const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kStartupReconciliation[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation\\Startup";
-const char kProgramsReconciliation[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation\\Programs";
+// The upgrade code of the program's Windows Installer package (installer/Aurelon3D.wxs),
+// shared by every version and architecture of it.
+const char kPackageUpgradeCode[] = "{6F3D2C1B-4E0A-4B7C-9A85-2D1E6C0B7A41}";
+typedef UINT(WINAPI* PFNMSIENUMRELATEDPRODUCTSA)(LPCSTR, DWORD, DWORD, LPSTR);
 
-// Where one set of shortcuts goes.
-struct ShortcutSet
-{
-    const char* pszReconciliationKey;
-    const char* pszShellFolder;
-};
-
-// The whole text of a value, or FALSE when it is missing or not plain text.
-BOOL ReadText(CRegistryKey& key, const char* pszName, std::string& strText)
-{
-    CRegistryStringValue value(&key, pszName);
-    return value.ReadText(strText);
-}
-
-// Without profiles: the current user's folder only. TRUE when its shortcut was saved.
-BOOL CreateCurrentUserShortcut(const ShortcutSet& set, LPCSTR lpszTarget,
-                               const std::string& strTail, LPCSTR lpszDescription)
-{
-    CRegistryKey folders(HKEY_CURRENT_USER, kShellFolders);
-    if (!folders.Open(FALSE, KEY_ALL_ACCESS, NULL, NULL, FALSE))
-        return FALSE;
-    std::string strFolder;
-    // An empty folder would put the shortcut in the root of the current drive.
-    if (!ReadText(folders, set.pszShellFolder, strFolder) || strFolder.empty())
-        return FALSE;
-    return SUCCEEDED(CreateShellLink(lpszTarget, (strFolder + strTail).c_str(), lpszDescription));
-}
-
-// With profiles: the default profile's folder, then the folder of every listed profile.
-void CreateProfileShortcuts(CRegistryKey& profiles, const ShortcutSet& set, LPCSTR lpszTarget,
-                            const std::string& strTail, LPCSTR lpszDescription)
-{
-    CRegistryKey reconciliation(HKEY_CURRENT_USER, set.pszReconciliationKey);
-    if (!reconciliation.Open(FALSE, KEY_ALL_ACCESS, NULL, NULL, FALSE))
-        return;
-    std::string strDefaultDir;
-    std::string strLocalFile;
-    if (!ReadText(reconciliation, "DefaultDir", strDefaultDir))
-        strDefaultDir.clear();
-    if (!ReadText(reconciliation, "LocalFile", strLocalFile))
-        strLocalFile.clear();
-
-    char szWindows[MAX_PATH];
-    UINT cchWindows = GetWindowsDirectoryA(szWindows, MAX_PATH);
-    if (cchWindows > 0 && cchWindows < MAX_PATH)
-    {
-        std::string strFolder = MakeDefaultProfileFolder(strDefaultDir, szWindows);
-        if (!strFolder.empty())
-            CreateShellLink(lpszTarget, (strFolder + strTail).c_str(), lpszDescription);
-    }
-
-    std::vector<std::string> names;
-    if (!profiles.EnumSubKeys(names))
-        return;
-    for (const std::string& strName : names)
-    {
-        CRegistryKey profile(profiles.GetHandle(), strName.c_str());
-        if (!profile.Open(FALSE, KEY_ALL_ACCESS, NULL, NULL, FALSE))
-            continue;
-        CRegistryStringValue imagePath(&profile, "ProfileImagePath");
-        DWORD cbSize = 0;
-        if (!imagePath.QuerySize(&cbSize))
-            continue;
-        std::string strProfileDir;
-        if (!imagePath.ReadText(strProfileDir))
-            strProfileDir.clear();
-        CreateShellLink(lpszTarget,
-                        MakeProfileShortcutPath(strProfileDir, strLocalFile, strTail).c_str(),
-                        lpszDescription);
-    }
-}
-
+// Writes the set's shortcuts; TRUE only when, without profiles, the current user's one was
+// saved (a failed shortcut never stops the others).
 BOOL CreateShortcutSet(const ShortcutSet& set, LPCSTR lpszTarget, const std::string& strTail,
                        LPCSTR lpszDescription)
 {
-    // Whether the profile list can be opened (with all access) selects the mode.
-    CRegistryKey profiles(HKEY_LOCAL_MACHINE, kProfileList);
-    if (!profiles.Open(FALSE, KEY_ALL_ACCESS, NULL, NULL, FALSE))
-        return CreateCurrentUserShortcut(set, lpszTarget, strTail, lpszDescription);
-    CreateProfileShortcuts(profiles, set, lpszTarget, strTail, lpszDescription);
-    return FALSE;
+    BOOL bProfiles = FALSE;
+    BOOL bSaved = FALSE;
+    for (const std::string& strPath : ShortcutPaths(set, strTail, &bProfiles))
+        bSaved = SUCCEEDED(CreateShellLink(lpszTarget, strPath.c_str(), lpszDescription));
+    return !bProfiles && bSaved;
 }
 }
 
-std::string MakeShortcutTail(LPCSTR lpszGroup, LPCSTR lpszDescription)
+// Windows Installer is looked up at run time: a system without it has no package either.
+BOOL IsPackageInstalled()
 {
-    std::string strTail = "\\";
-    if (lpszGroup != NULL)
-        strTail.append(lpszGroup).append("\\");
-    return strTail.append(lpszDescription).append(".lnk");
-}
-
-std::string MakeDefaultProfileFolder(const std::string& strDefaultDir,
-                                     const std::string& strWindowsDir)
-{
-    std::string::size_type nBackslash = strDefaultDir.find('\\');
-    if (nBackslash == std::string::npos)
-        return std::string();
-    return strWindowsDir + strDefaultDir.substr(nBackslash);
-}
-
-std::string MakeProfileShortcutPath(const std::string& strProfileDir,
-                                    const std::string& strLocalFile, const std::string& strTail)
-{
-    return strProfileDir + "\\" + strLocalFile + strTail;
+    HMODULE hMsi = ::LoadLibraryA("msi.dll");
+    if (hMsi == NULL)
+        return FALSE;
+    PFNMSIENUMRELATEDPRODUCTSA pfnEnum = reinterpret_cast<PFNMSIENUMRELATEDPRODUCTSA>(
+        reinterpret_cast<void*>(::GetProcAddress(hMsi, "MsiEnumRelatedProductsA")));
+    char szProductCode[39];
+    BOOL bInstalled = pfnEnum != NULL && pfnEnum(kPackageUpgradeCode, 0, 0, szProductCode) == ERROR_SUCCESS;
+    ::FreeLibrary(hMsi);
+    return bInstalled;
 }
 
 BOOL ConvertLinkPath(const std::string& strPath, WCHAR (&szWide)[MAX_PATH])
@@ -166,14 +81,12 @@ HRESULT CreateShellLink(LPCSTR lpszTarget, LPCSTR lpszLinkPath, LPCSTR lpszDescr
 
 BOOL CreateStartupShortcuts(LPCSTR lpszTarget, LPCSTR lpszDescription)
 {
-    const ShortcutSet set = {kStartupReconciliation, "Startup"};
-    CreateShortcutSet(set, lpszTarget, MakeShortcutTail(NULL, lpszDescription), lpszDescription);
+    CreateShortcutSet(kStartupShortcuts, lpszTarget, MakeShortcutTail(NULL, lpszDescription), lpszDescription);
     return TRUE;
 }
 
 BOOL CreateProgramGroupShortcuts(LPCSTR lpszTarget, LPCSTR lpszGroup, LPCSTR lpszDescription)
 {
-    const ShortcutSet set = {kProgramsReconciliation, "Programs"};
-    return CreateShortcutSet(set, lpszTarget, MakeShortcutTail(lpszGroup, lpszDescription),
+    return CreateShortcutSet(kProgramShortcuts, lpszTarget, MakeShortcutTail(lpszGroup, lpszDescription),
                              lpszDescription);
 }

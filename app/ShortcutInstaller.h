@@ -5,8 +5,7 @@
 #ifndef AURELON_APP_SHORTCUTINSTALLER_H
 #define AURELON_APP_SHORTCUTINSTALLER_H
 
-#include <windows.h>
-#include <string>
+#include "app/ShortcutFolders.h"
 
 // Makes the Startup set. Always TRUE.
 BOOL CreateStartupShortcuts(LPCSTR lpszTarget, LPCSTR lpszDescription);
@@ -17,16 +16,10 @@ BOOL CreateProgramGroupShortcuts(LPCSTR lpszTarget, LPCSTR lpszGroup, LPCSTR lps
 // link path that the platform cannot take whole (see ConvertLinkPath) is not saved.
 HRESULT CreateShellLink(LPCSTR lpszTarget, LPCSTR lpszLinkPath, LPCSTR lpszDescription);
 
-// Path composition, free of registry and shell:
-// "\" [group "\"] description ".lnk", appended to a folder.
-std::string MakeShortcutTail(LPCSTR lpszGroup, LPCSTR lpszDescription);
-// The default profile's folder: DefaultDir with everything before its first backslash
-// replaced by the Windows directory; empty when DefaultDir has no backslash.
-std::string MakeDefaultProfileFolder(const std::string& strDefaultDir,
-                                     const std::string& strWindowsDir);
-// A profile's shortcut: profile directory, backslash, LocalFile, tail.
-std::string MakeProfileShortcutPath(const std::string& strProfileDir,
-                                    const std::string& strLocalFile, const std::string& strTail);
+// TRUE when a Windows Installer package of the program (any version or architecture) is
+// installed: it provides both sets itself, in the machine's folders.
+BOOL IsPackageInstalled();
+
 // Converts a link path from the ANSI code page to UTF-16. FALSE when it does not fit in
 // MAX_PATH characters or holds bytes that the code page does not define, and then leaves
 // szWide as it was.

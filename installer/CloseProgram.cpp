@@ -1,26 +1,76 @@
-// A custom action of the installer package, run before it upgrades or removes the program:
-// ends a resident Aurelon 3D Audio Control, whose file is in use while it runs, and waits
-// for its end, so that the file is replaced or removed at once instead of at a restart.
+// Custom actions of the installer package. Only what Windows 2000 and Windows Installer 2.0
+// offer is used: the x86 package runs there.
 //
-// The resident instance is the one top-level window of class "Aurelon3DAudioControl" (the
-// program's single-instance identity). It is asked to close as taskkill would ask it: the
-// program then saves the user's presets and removes its tray icon, as its Exit command does.
+// CloseProgram runs before the package upgrades or removes the program: it ends a resident
+// Aurelon 3D Audio Control, whose file is in use while it runs, and waits for its end, so
+// that the file is replaced or removed at once instead of at a restart. The resident
+// instance is the one top-level window of class "Aurelon3DAudioControl" (the program's
+// single-instance identity). It is asked to close as taskkill would ask it: the program then
+// saves the user's presets and removes its tray icon, as its Exit command does.
 #include <windows.h>
 #include <msi.h>
+#include <msiquery.h>
+#include "app/ShortcutFolders.h"
 
-extern "C" UINT __stdcall CloseProgram(MSIHANDLE)
+namespace
 {
-    const DWORD kTimeoutMs = 10000;
-    HWND hMain = ::FindWindowA("Aurelon3DAudioControl", nullptr);
-    if (hMain == nullptr)
+const DWORD kTimeoutMs = 10000;
+const DWORD kPollMs = 100;
+
+// Waits for the end of the window's process, or of the window when the process cannot be
+// opened. TRUE when it ended in time.
+BOOL WaitForEnd(HWND hMain, HANDLE hProcess)
+{
+    if (hProcess != NULL)
+        return ::WaitForSingleObject(hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+    for (DWORD dwWaited = 0; dwWaited < kTimeoutMs; dwWaited += kPollMs)
+    {
+        if (!::IsWindow(hMain))
+            return TRUE;
+        ::Sleep(kPollMs);
+    }
+    return !::IsWindow(hMain);
+}
+}
+
+// ERROR_SUCCESS when no program runs on this desktop any more; it then sets
+// AURELON_PROGRAM_CLOSED when it ended one, so that the package starts it again after an
+// upgrade. ERROR_INSTALL_FAILURE when the program did not end in time: the install stops
+// before it has changed anything.
+extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
+{
+    HWND hMain = ::FindWindowA("Aurelon3DAudioControl", NULL);
+    if (hMain == NULL)
         return ERROR_SUCCESS;
     DWORD dwProcessId = 0;
     ::GetWindowThreadProcessId(hMain, &dwProcessId);
     HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
     ::PostMessageA(hMain, WM_CLOSE, 0, 0);
-    if (hProcess == nullptr)
-        return ERROR_SUCCESS;
-    const bool bEnded = ::WaitForSingleObject(hProcess, kTimeoutMs) == WAIT_OBJECT_0;
-    ::CloseHandle(hProcess);
-    return bEnded ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+    const BOOL bEnded = WaitForEnd(hMain, hProcess);
+    if (hProcess != NULL)
+        ::CloseHandle(hProcess);
+    if (!bEnded)
+        return ERROR_INSTALL_FAILURE;
+    ::MsiSetPropertyA(hInstall, "AURELON_PROGRAM_CLOSED", "1");
+    return ERROR_SUCCESS;
+}
+
+// Removes the shortcuts that "Aurelon3D.exe -install" wrote into the profiles, by the name
+// and group it gives them: beside the package's own, they would start a second copy at every
+// logon, and they would outlive the uninstall. Run when the package is installed and when it
+// is removed ("-install" writes none while a package is installed). A shortcut that stays
+// is no reason to stop the install: always ERROR_SUCCESS.
+extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE)
+{
+    const char kDescription[] = "Aurelon 3D Audio Control";   // the program's string 111
+    const char kGroup[] = "Accessories\\Multimedia";           // and its string 506
+    BOOL bProfiles = FALSE;
+    const std::vector<std::string> startup =
+        ShortcutPaths(kStartupShortcuts, MakeShortcutTail(NULL, kDescription), &bProfiles);
+    const std::vector<std::string> group =
+        ShortcutPaths(kProgramShortcuts, MakeShortcutTail(kGroup, kDescription), &bProfiles);
+    for (const std::vector<std::string>* pPaths : { &startup, &group })
+        for (const std::string& strPath : *pPaths)
+            ::DeleteFileA(strPath.c_str());
+    return ERROR_SUCCESS;
 }

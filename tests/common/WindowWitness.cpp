@@ -43,3 +43,9 @@ DWORD CWindowWitness::MainWindowsCreated() const
     long nValue = Recorded(WITNESS_MAIN_WINDOWS);
     return nValue < 0 ? 0 : static_cast<DWORD>(nValue);
 }
+
+DWORD CWindowWitness::NoticesCreated() const
+{
+    long nValue = Recorded(WITNESS_NOTICES);
+    return nValue < 0 ? 0 : static_cast<DWORD>(nValue);
+}

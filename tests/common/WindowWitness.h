@@ -20,6 +20,8 @@ public:
     int IconAtReceiverEnd() const;
     // Windows of the program's main class created since the hook was installed.
     DWORD MainWindowsCreated() const;
+    // Already-running notices created since the hook was installed, shown or not.
+    DWORD NoticesCreated() const;
 
 private:
     HMODULE m_hModule;

@@ -1,6 +1,7 @@
-// Starts whose instance mutex cannot help, and a resident instance that hangs. A start
-// falls back to the plain window lookup (and so becomes resident) rather than ending
-// without a word, and a hung resident instance does not hang the next start.
+// Starts whose instance mutex cannot help, and a resident instance that hangs. A mutex
+// that cannot be created leaves the plain window lookup to decide; one held too long by a
+// start without a window ends the waiting starts; a hung resident instance does not hang
+// the next start.
 #include <gtest/gtest.h>
 #include <thread>
 #include "AurelonProgram.h"
@@ -11,18 +12,35 @@ namespace
 const char kInstanceMutex[] = "Aurelon3DAudioControl.Instance";
 const char kMainClass[] = "Aurelon3DAudioControl";
 
-// A start that holds the mutex and never shows a window, as an "-install" run waiting on
-// its "SetPath failed!" box does.
+// Two plain starts at once while another start holds the mutex and shows no window (as
+// an "-install" run of an older version waiting on its "SetPath failed!" box would).
+// Released within their wait: one becomes resident, the other signals it. Held past it:
+// both end, since a resident instance without the mutex would be a second icon.
 TEST(InstanceFallbackTest, MutexHeldWithoutAResidentWindow)
 {
-    CAurelonProgram program;
-    HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
-    ASSERT_NE(hMutex, nullptr);
-    ASSERT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_TRUE(program.StartResident()) << "the start ended without a resident window";
-    EXPECT_TRUE(program.Exit());
-    ::ReleaseMutex(hMutex);
-    ::CloseHandle(hMutex);
+    const char kProduct[] = "Aurelon 3D Audio Control";
+    for (DWORD dwHoldMs : { 2000u, 14000u })
+    {
+        CAurelonProgram first, second;
+        HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
+        ASSERT_NE(hMutex, nullptr);
+        ASSERT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+        ASSERT_TRUE(first.Start() && second.Start());
+        ::Sleep(dwHoldMs);
+        ::ReleaseMutex(hMutex);
+        ::CloseHandle(hMutex);
+        const size_t nResident = dwHoldMs < 10000 ? 1 : 0;
+        // The start that signals waits for its notice: answer it.
+        WaitUntil([&] {
+            for (HWND hNotice : FindTopWindows("#32770", kProduct))
+                PressDialogButton(hNotice, IDOK);
+            return first.Process().IsRunning() + second.Process().IsRunning() == static_cast<int>(nResident);
+        }, 20000);
+        PumpFor(2000);
+        EXPECT_EQ(FindTopWindows(kMainClass, nullptr).size(), nResident) << dwHoldMs;
+        EXPECT_EQ(first.Process().IsRunning() + second.Process().IsRunning(), static_cast<int>(nResident))
+            << dwHoldMs;
+    }
 }
 
 // The mutex's name is taken by an object of another kind: it cannot be created.

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 
 namespace
 {
@@ -97,9 +98,9 @@ DWORD Uninstall(const std::string& package, const char* pszProperties = "")
     return Msiexec("/x \"" + package + "\" " + pszProperties);
 }
 
-// This Wine runs no 32-bit code, so the x86 package's custom action that ends a running
-// program cannot run here: the x86 package is removed without it.
-const char kKeepProgram[] = "AURELON_CLOSE_PROGRAM=0";
+// This Wine runs no 32-bit code, so the x86 package's custom actions (ending a running
+// program, removing the profiles' shortcuts) cannot run here: it goes without them.
+const char kNoCustomActions[] = "AURELON_CLOSE_PROGRAM=0 AURELON_REMOVE_USER_SHORTCUTS=0";
 
 // A property of a package file (ProductVersion, ProductCode, ...).
 std::string PackageProperty(const std::string& package, const char* pszProperty)
@@ -123,19 +124,29 @@ std::string PackageProperty(const std::string& package, const char* pszProperty)
     return value;
 }
 
-// The first three numbers of a file's product version, as Windows Installer writes versions.
-std::string FileProductVersion(const std::string& path)
+// A file's fixed version record (all 0 when it has none).
+VS_FIXEDFILEINFO FixedVersion(const std::string& path)
 {
+    VS_FIXEDFILEINFO info = {};
     DWORD dwHandle = 0;
     std::vector<BYTE> block(::GetFileVersionInfoSizeA(path.c_str(), &dwHandle));
     VS_FIXEDFILEINFO* pInfo = nullptr;
     UINT cb = 0;
-    if (block.empty() || !::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
-        !::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&pInfo), &cb))
+    if (!block.empty() && ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) &&
+        ::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&pInfo), &cb))
+        info = *pInfo;
+    return info;
+}
+
+// The first three numbers of a file's product version, as Windows Installer writes versions.
+std::string FileProductVersion(const std::string& path)
+{
+    VS_FIXEDFILEINFO info = FixedVersion(path);
+    if (info.dwProductVersionMS == 0 && info.dwProductVersionLS == 0)
         return std::string();
-    return std::to_string(HIWORD(pInfo->dwProductVersionMS)) + "." +
-           std::to_string(LOWORD(pInfo->dwProductVersionMS)) + "." +
-           std::to_string(HIWORD(pInfo->dwProductVersionLS));
+    return std::to_string(HIWORD(info.dwProductVersionMS)) + "." +
+           std::to_string(LOWORD(info.dwProductVersionMS)) + "." +
+           std::to_string(HIWORD(info.dwProductVersionLS));
 }
 
 std::string CompanyName(const std::string& path)
@@ -284,7 +295,7 @@ protected:
     void RemoveEverything()
     {
         for (const InstalledEntry& entry : InstalledEntries())
-            Msiexec("/x " + entry.strProductCode + " " + kKeepProgram);
+            Msiexec("/x " + entry.strProductCode + " " + kNoCustomActions);
     }
 
     std::string ProgramPath(const PackageLayout& layout) const
@@ -514,7 +525,7 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     if (m_package32.empty())
         GTEST_SKIP() << "AURELON_PACKAGE_X86 is empty";
     ASSERT_TRUE(FileExists(m_package32)) << m_package32;
-    ASSERT_EQ(Install(m_package32), kSuccess);
+    ASSERT_EQ(Msiexec("/i \"" + m_package32 + "\" " + kNoCustomActions), kSuccess);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
     EXPECT_FALSE(FileExists(ProgramPath(kLayout64)));
     EXPECT_FALSE(MachineKeyExists(kLayout64, "Software\\Aurelon"));
@@ -523,7 +534,7 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     EXPECT_EQ(Install(m_package), kInstallFailure);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
 
-    EXPECT_EQ(Uninstall(m_package32, kKeepProgram), kSuccess);
+    EXPECT_EQ(Uninstall(m_package32, kNoCustomActions), kSuccess);
     ExpectRemoved(kLayout32);
 }
 
@@ -541,6 +552,19 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
     EXPECT_NE(UserPresets(), "");   // saved on the way out
 
+    // It comes back, from the new file, with its icon.
+    HWND hBack = nullptr;
+    DWORD dwBack = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        hBack = FindTopWindow("Aurelon3DAudioControl", nullptr);
+        ::GetWindowThreadProcessId(hBack, &dwBack);
+        return hBack != nullptr && FindTopWindow("TaskBarButtonWindowClass", nullptr, dwBack) != nullptr;
+    }, 15000));
+    HANDLE hBackProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwBack);
+    ::PostMessageA(hBack, WM_CLOSE, 0, 0);
+    EXPECT_EQ(::WaitForSingleObject(hBackProcess, 15000), WAIT_OBJECT_0);
+    ::CloseHandle(hBackProcess);
+
     // A refused install leaves the running program alone.
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(Install(m_package), kInstallFailure);
@@ -551,4 +575,220 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
     EXPECT_EQ(dwExitCode, 0u);
     ExpectRemoved(kLayout64);
+}
+
+// Windows Installer's validation (ICE) is not run here: the rules that this package's layout
+// must keep are checked on its tables.
+namespace
+{
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows QueryPackage(const std::string& package, const char* pszQuery)
+{
+    Rows rows;
+    MSIHANDLE hDatabase = 0, hView = 0, hRecord = 0;
+    if (::MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &hDatabase) == ERROR_SUCCESS &&
+        ::MsiDatabaseOpenViewA(hDatabase, pszQuery, &hView) == ERROR_SUCCESS && ::MsiViewExecute(hView, 0) == ERROR_SUCCESS)
+        while (::MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS)
+        {
+            rows.emplace_back();
+            for (UINT i = 1; i <= ::MsiRecordGetFieldCount(hRecord); ++i)
+            {
+                char szText[512] = "";
+                DWORD cch = sizeof(szText);
+                ::MsiRecordGetStringA(hRecord, i, szText, &cch);
+                rows.back().push_back(szText);
+            }
+            ::MsiCloseHandle(hRecord);
+        }
+    for (MSIHANDLE h : { hView, hDatabase })
+        if (h != 0)
+            ::MsiCloseHandle(h);
+    return rows;
+}
+
+// A file's version as the File table holds it ("" when it has none).
+std::string FileVersion(const std::string& path)
+{
+    VS_FIXEDFILEINFO info = FixedVersion(path);
+    if (info.dwFileVersionMS == 0 && info.dwFileVersionLS == 0)
+        return std::string();
+    return std::to_string(HIWORD(info.dwFileVersionMS)) + "." + std::to_string(LOWORD(info.dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(info.dwFileVersionLS)) + "." + std::to_string(LOWORD(info.dwFileVersionLS));
+}
+
+// The package's breaches of ICE38, ICE43, ICE57, ICE64 and ICE91, and program files
+// without the version of the built file; one text each.
+std::vector<std::string> LayoutFaults(const std::string& package)
+{
+    const std::set<std::string> kProfileFolders = { "StartupFolder", "ProgramMenuFolder", "StartMenuFolder",
+        "DesktopFolder", "AppDataFolder", "LocalAppDataFolder", "PersonalFolder", "FavoritesFolder", "SendToFolder",
+        "TemplateFolder", "RecentFolder", "NetHoodFolder", "PrintHoodFolder", "MyPicturesFolder" };
+    // The profile folders that stay the user's in a per-machine install.
+    const std::set<std::string> kUserOnlyFolders = { "AppDataFolder", "LocalAppDataFolder", "PersonalFolder",
+        "FavoritesFolder", "SendToFolder", "TemplateFolder", "RecentFolder", "NetHoodFolder", "PrintHoodFolder",
+        "MyPicturesFolder" };
+    std::map<std::string, std::string> parents;
+    for (const auto& row : QueryPackage(package, "SELECT `Directory`, `Directory_Parent` FROM `Directory`"))
+        parents[row[0]] = row[1];
+    auto below = [&](std::string dir, const std::set<std::string>& folders) {
+        for (int n = 0; !dir.empty() && n < 32; ++n, dir = parents[dir])
+            if (folders.count(dir) != 0)
+                return true;
+        return false;
+    };
+    std::map<std::string, int> roots;            // registry row -> root (1: HKEY_CURRENT_USER)
+    std::set<std::string> hkcuComponents;        // components that write below it
+    for (const auto& row : QueryPackage(package, "SELECT `Registry`, `Root`, `Component_` FROM `Registry`"))
+    {
+        roots[row[0]] = std::stoi(row[1]);
+        if (roots[row[0]] == 1)
+            hkcuComponents.insert(row[2]);
+    }
+
+    std::vector<std::string> faults;
+    Rows shortcuts = QueryPackage(package, "SELECT `Shortcut`, `Directory_`, `Component_`, `Target` FROM `Shortcut`");
+    Rows files = QueryPackage(package, "SELECT `File`, `Component_`, `FileName`, `Version` FROM `File`");
+    Rows components = QueryPackage(package, "SELECT `Component`, `Directory_`, `Attributes`, `KeyPath` FROM `Component`");
+    std::map<std::string, std::string> componentDirs;
+    for (const auto& c : components)
+        componentDirs[c[0]] = c[1];
+    for (const auto& c : components)
+    {
+        const bool bRegistryKey = (std::stoi(c[2]) & 4) != 0;
+        const bool bHkcuKey = bRegistryKey && roots.count(c[3]) != 0 && roots[c[3]] == 1;
+        const bool bMachineKey = bRegistryKey ? roots.count(c[3]) != 0 && roots[c[3]] != 1
+                                              : !c[3].empty() && !below(c[1], kProfileFolders);
+        bool bUserData = below(c[1], kProfileFolders) || hkcuComponents.count(c[0]) != 0;
+        bool bLinkInProfile = false;
+        for (const auto& s : shortcuts)
+            if (s[2] == c[0] && below(s[1], kProfileFolders))
+                bUserData = bLinkInProfile = true;
+        if (below(c[1], kProfileFolders) && !bHkcuKey)
+            faults.push_back("ICE38: " + c[0] + " is in a profile without an HKCU key path");
+        if (bLinkInProfile && !bHkcuKey)
+            faults.push_back("ICE43: " + c[0] + " has a shortcut in a profile without an HKCU key path");
+        if (bUserData && bMachineKey)
+            faults.push_back("ICE57: " + c[0] + " has per-user data and a per-machine key path");
+    }
+    std::set<std::string> removedDirs;
+    for (const auto& row : QueryPackage(package, "SELECT `DirProperty` FROM `RemoveFile`"))
+        removedDirs.insert(row[0]);
+    for (const auto& dir : parents)
+        if (kProfileFolders.count(dir.first) == 0 && below(dir.first, kProfileFolders) && removedDirs.count(dir.first) == 0)
+            faults.push_back("ICE64: " + dir.first + " is in a profile and never removed");
+    for (const auto& s : shortcuts)
+        if (below(s[1], kUserOnlyFolders))
+            faults.push_back("ICE91: shortcut " + s[0] + " goes to one user's folder");
+    for (const auto& f : files)
+    {
+        if (below(componentDirs[f[1]], kUserOnlyFolders))
+            faults.push_back("ICE91: file " + f[0] + " goes to one user's folder");
+        std::string name = f[2].substr(f[2].find('|') + 1);
+        std::string built = FileVersion(BinPath(name.c_str()));
+        if (!built.empty() && f[3] != built)
+            faults.push_back("version: " + f[0] + " has \"" + f[3] + "\", the file " + built);
+    }
+    return faults;
+}
+
+std::set<std::string> ComponentIds(const std::string& package)
+{
+    std::set<std::string> ids;
+    for (const auto& row : QueryPackage(package, "SELECT `ComponentId` FROM `Component`"))
+        ids.insert(row[0]);
+    return ids;
+}
+}
+
+TEST(PackageRulesTest, LayoutKeepsWindowsInstallersRules)
+{
+    const std::string package64 = PathFromEnvironment("AURELON_PACKAGE");
+    const std::string package32 = PathFromEnvironment("AURELON_PACKAGE_X86");
+    ASSERT_TRUE(FileExists(package64)) << package64;
+    for (const std::string& package : { package64, package32 })
+    {
+        if (!FileExists(package))
+            continue;
+        ASSERT_FALSE(QueryPackage(package, "SELECT `Component` FROM `Component`").empty()) << package;
+        for (const std::string& fault : LayoutFaults(package))
+            ADD_FAILURE() << package << ": " << fault;
+    }
+    // Components that differ in their 64-bit attribute are different components.
+    if (FileExists(package32))
+    {
+        for (const std::string& id : ComponentIds(package64))
+            EXPECT_EQ(ComponentIds(package32).count(id), 0u) << "both architectures use " << id;
+    }
+}
+
+// "-install" writes into the profiles, the package into the machine's folders: in either
+// order one Startup entry is left, and none after the uninstall. A profile list with one
+// profile (as Windows with profiles has) sends "-install" to a folder of its own.
+TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
+{
+    const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+    const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
+    const char kProfileDir[] = "C:\\aurelon-profile";
+    struct ProfileCleanup
+    {
+        ~ProfileCleanup()
+        {
+            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList");
+            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER,
+                                        "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation");
+        }
+    } cleanup;
+    const std::string profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
+    ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
+    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
+                                          "ProfileImagePath", kProfileDir));
+    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
+                                          "LocalFile", "Startup"));
+    auto runInstaller = [] {
+        CProcess install;
+        return install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") && install.WaitForExit(20000);
+    };
+    for (bool bPackageFirst : { false, true })
+    {
+        if (bPackageFirst)
+        {
+            ASSERT_EQ(Install(m_package), kSuccess);
+            ASSERT_TRUE(runInstaller());
+        }
+        else
+        {
+            ASSERT_TRUE(runInstaller());
+            ASSERT_TRUE(FileExists(profileLink)) << profileLink;
+            ASSERT_EQ(Install(m_package), kSuccess);
+        }
+        EXPECT_FALSE(FileExists(profileLink)) << "package first: " << bPackageFirst;
+        EXPECT_EQ(Links(m_startupFolders).size(), 1u) << "package first: " << bPackageFirst;
+        EXPECT_EQ(Uninstall(m_package), kSuccess);
+        EXPECT_FALSE(FileExists(profileLink));
+        EXPECT_TRUE(Links(m_startupFolders).empty());
+    }
+    ::DeleteFileA(profileLink.c_str());
+    ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
+    ::RemoveDirectoryA(kProfileDir);
+}
+
+// A program that does not end when asked (its thread stopped here) fails the upgrade at the
+// close step, before anything has changed: the older version stays installed and whole, and
+// the program is still there to be asked again.
+TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    m_program.UseExecutable(ProgramPath(kLayout64));
+    ASSERT_TRUE(m_program.StartResident());
+    HANDLE hThread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE,
+                                  ::GetWindowThreadProcessId(m_program.MainWnd(), nullptr));
+    ASSERT_NE(hThread, nullptr);
+    ASSERT_NE(::SuspendThread(hThread), static_cast<DWORD>(-1));
+    EXPECT_EQ(Install(m_upgrade), kInstallFailure);
+    EXPECT_TRUE(m_program.Process().IsRunning());
+    ::ResumeThread(hThread);
+    ::CloseHandle(hThread);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    EXPECT_TRUE(m_program.Process().WaitForExit(10000));   // the close request was taken now
 }

@@ -58,5 +58,13 @@ extern "C" LRESULT CALLBACK WitnessCbtProc(int nCode, WPARAM wParam, LPARAM lPar
     {
         Record(WITNESS_MAIN_WINDOWS, 1, true);
     }
+    else if (nCode == HCBT_CREATEWND && HasClass(hWnd, "#32770"))
+    {
+        // Even a notice that a pending quit message closes again before it shows.
+        const CREATESTRUCTA* pcs = reinterpret_cast<const CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (pcs->hwndParent != nullptr && !IS_INTRESOURCE(pcs->lpszName) &&
+            lstrcmpA(pcs->lpszName, WITNESS_NOTICE_CAPTION) == 0)
+            Record(WITNESS_NOTICES, 1, true);
+    }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }

@@ -14,5 +14,8 @@
 #define WITNESS_ICON_AT_RECEIVER_END "IconAtReceiverEnd"
 // How many windows of the program's main class were created.
 #define WITNESS_MAIN_WINDOWS "MainWindowsCreated"
+// How many owned dialogs captioned as the already-running notice were created.
+#define WITNESS_NOTICES "NoticesCreated"
+#define WITNESS_NOTICE_CAPTION "Aurelon 3D Audio Control"
 
 #endif

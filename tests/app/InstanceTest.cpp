@@ -81,12 +81,6 @@ TEST_F(InstanceTest, SecondStartShowsNoticeAndWaitsForIt)
     EXPECT_TRUE(m_program.Process().IsRunning());
 }
 
-TEST_F(InstanceTest, InstallSwitchWithResidentInstanceOnlyShowsNotice)
-{
-    ASSERT_TRUE(m_program.StartResident());
-    EXPECT_TRUE(m_program.AnswerSecondStart("-install"));
-}
-
 TEST_F(InstanceTest, ShowRequestShowsPanelWithoutNotice)
 {
     ASSERT_TRUE(m_program.StartResident());

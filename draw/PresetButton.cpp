@@ -11,7 +11,6 @@ BEGIN_MESSAGE_MAP(CPresetButton, CButton)
     ON_WM_LBUTTONUP()
     ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
     ON_MESSAGE(WM_ENABLE, OnEnable)
-
 END_MESSAGE_MAP()
 
 CPresetButton::CPresetButton()

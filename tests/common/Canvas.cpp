@@ -224,7 +224,7 @@ std::vector<COLORREF> BitmapPixels(HMODULE hModule, UINT nBitmapID, int nDpi, in
     if (pScaled == nullptr)
         return std::vector<COLORREF>();
     const BITMAPINFOHEADER* pHeader = reinterpret_cast<const BITMAPINFOHEADER*>(pScaled.get());
-    const int nColours = pHeader->biClrUsed != 0 ? static_cast<int>(pHeader->biClrUsed) : 1 << pHeader->biBitCount;
+    const int nColours = 1 << pHeader->biBitCount;     // the full table, as the program writes it
     *pcx = pHeader->biWidth;
     *pcy = std::abs(pHeader->biHeight);
     CCanvas canvas(*pcx, *pcy);

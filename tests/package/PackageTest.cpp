@@ -19,6 +19,7 @@
 #include <shlobj.h>
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <set>
 
@@ -82,13 +83,46 @@ WORD ImageMachine(const std::string& path)
     return pFile->Machine;
 }
 
-// Runs msiexec with arguments and returns its exit code (or ~0 when it does not end).
+// The last lines of a text file, for a test's output.
+std::string Tail(const std::string& path, size_t nLines)
+{
+    std::string text = FileContents(path);
+    size_t nStart = text.size();
+    for (size_t n = 0; n <= nLines && nStart > 0; )
+        if (text[--nStart] == '\n')
+            ++n;
+    return text.substr(nStart);
+}
+
+// Runs msiexec with arguments and returns its exit code, or ~0 when it does not start or
+// end. Every run keeps a verbose log; a run that goes wrong otherwise than the tests ask
+// of it prints why and the end of its log, so that a failure on another machine can be read
+// from that machine's output. A start that fails is tried again before the run counts as
+// failed: no package has been touched by then.
 DWORD Msiexec(const std::string& arguments)
 {
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    const std::string log = std::string(szTemp) + "aurelon-msiexec.log";
+    ::DeleteFileA(log.c_str());
+
     CProcess msiexec;
     DWORD dwCode = ~0u;
-    if (!msiexec.Start("msiexec.exe " + arguments + " /qn") || !msiexec.WaitForExit(60000, &dwCode))
-        return ~0u;
+    BOOL bStarted = FALSE;
+    for (int nTry = 0; nTry < 3 && !bStarted; ++nTry)
+    {
+        bStarted = msiexec.Start("msiexec.exe " + arguments + " /qn /l*v \"" + log + "\"");
+        if (!bStarted)
+        {
+            std::cerr << "msiexec " << arguments << ": did not start, error " << ::GetLastError() << "\n";
+            ::Sleep(1000);
+        }
+    }
+    if (bStarted && !msiexec.WaitForExit(60000, &dwCode))
+        std::cerr << "msiexec " << arguments << ": did not end within a minute\n";
+    if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct)
+        std::cerr << "msiexec " << arguments << ": exit code " << dwCode << "; its log ends:\n"
+                  << Tail(log, 40) << "\n";
     return dwCode;
 }
 

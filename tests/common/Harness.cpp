@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include <cstdio>
 
 std::string BinDir()
 {
@@ -61,6 +62,25 @@ CProcess::~CProcess()
         ::CloseHandle(m_pi.hThread);
 }
 
+BOOL CreateProcessRetrying(std::string commandLine, BOOL bInheritHandles, DWORD dwFlags,
+                           STARTUPINFOA* pStartup, PROCESS_INFORMATION* pInfo)
+{
+    for (int nTry = 1;; ++nTry)
+    {
+        if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, bInheritHandles, dwFlags,
+                             nullptr, nullptr, pStartup, pInfo))
+            return TRUE;
+        const DWORD dwError = ::GetLastError();
+        fprintf(stderr, "start %d of %s failed: error %lu\n", nTry, commandLine.c_str(), dwError);
+        if (nTry == 3)
+        {
+            ::SetLastError(dwError);
+            return FALSE;
+        }
+        ::Sleep(200);
+    }
+}
+
 BOOL CProcess::Start(const std::string& commandLine,
                      const std::vector<std::pair<std::string, std::string>>& env)
 {
@@ -74,9 +94,7 @@ BOOL CProcess::Start(const std::string& commandLine,
     }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    std::string cmd = commandLine;
-    BOOL bStarted = ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &si, &m_pi);
+    BOOL bStarted = CreateProcessRetrying(commandLine, FALSE, 0, &si, &m_pi);
     for (const auto& var : saved)
         ::SetEnvironmentVariableA(var.first.c_str(), var.second == "\x01" ? nullptr : var.second.c_str());
     return bStarted;

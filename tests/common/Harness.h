@@ -23,6 +23,13 @@ void PumpFor(DWORD dwMs);
 // reaches the display server asynchronously).
 bool MoveCursorTo(int x, int y);
 
+// CreateProcessA (no security attributes, environment or folder of its own), tried again
+// when it fails: now and then a new Wine process cannot map its shared user data at the
+// fixed address ("failed to map the shared user data", c0000018) and dies before any of the
+// program's own code runs, and the same start a moment later succeeds.
+BOOL CreateProcessRetrying(std::string commandLine, BOOL bInheritHandles, DWORD dwFlags,
+                           STARTUPINFOA* pStartup, PROCESS_INFORMATION* pInfo);
+
 // One started process. The environment is this process's own plus the given overrides.
 class CProcess
 {

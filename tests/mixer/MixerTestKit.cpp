@@ -1,4 +1,5 @@
 #include "MixerTestKit.h"
+#include "Harness.h"
 
 #include "mixer/MixerControls.h"
 #include "mixer/MixerDetails.h"
@@ -152,8 +153,7 @@ int RunChipctl(const std::string& strArguments, std::string* pstrOutput)
     si.hStdOutput = hWrite;
     si.hStdError = hWrite;
     PROCESS_INFORMATION pi = {};
-    const BOOL bStarted = ::CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, TRUE,
-                                           CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+    const BOOL bStarted = CreateProcessRetrying(strCommand, TRUE, CREATE_NO_WINDOW, &si, &pi);
     ::CloseHandle(hWrite);
     if (!bStarted)
     {

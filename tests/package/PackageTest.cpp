@@ -97,8 +97,7 @@ std::string Tail(const std::string& path, size_t nLines)
 // Runs msiexec with arguments and returns its exit code, or ~0 when it does not start or
 // end. Every run keeps a verbose log; a run that goes wrong otherwise than the tests ask
 // of it prints why and the end of its log, so that a failure on another machine can be read
-// from that machine's output. A start that fails is tried again before the run counts as
-// failed: no package has been touched by then.
+// from that machine's output.
 DWORD Msiexec(const std::string& arguments)
 {
     char szTemp[MAX_PATH] = "";
@@ -108,17 +107,9 @@ DWORD Msiexec(const std::string& arguments)
 
     CProcess msiexec;
     DWORD dwCode = ~0u;
-    BOOL bStarted = FALSE;
-    for (int nTry = 0; nTry < 3 && !bStarted; ++nTry)
-    {
-        bStarted = msiexec.Start("msiexec.exe " + arguments + " /qn /l*v \"" + log + "\"");
-        if (!bStarted)
-        {
-            std::cerr << "msiexec " << arguments << ": did not start, error " << ::GetLastError() << "\n";
-            ::Sleep(1000);
-        }
-    }
-    if (bStarted && !msiexec.WaitForExit(60000, &dwCode))
+    if (!msiexec.Start("msiexec.exe " + arguments + " /qn /l*v \"" + log + "\""))
+        std::cerr << "msiexec " << arguments << ": did not start\n";
+    else if (!msiexec.WaitForExit(60000, &dwCode))
         std::cerr << "msiexec " << arguments << ": did not end within a minute\n";
     if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct)
         std::cerr << "msiexec " << arguments << ": exit code " << dwCode << "; its log ends:\n"

@@ -24,6 +24,7 @@ DESCRIPTION_TITLE = "Change Description"
 PRESET_IDS = {1: 1018, 2: 1017, 3: 1016}
 ID_CENTER, ID_SPACE, ID_ENABLED = 1001, 1002, 1019
 POINTER_SETTLE = 0.3
+WINE_START_FAILURE = "failed to map the shared user data"
 
 
 class Timeout(AssertionError):
@@ -79,7 +80,8 @@ class Desktop:
         self.env = dict(os.environ)
         self.env["HOME"] = os.environ["AURELON_WINE_HOME"]
         self.env["AURELON_MIXER_DRIVER"] = self.winpath(os.path.join(self.bindir, "chipsim.dll"))
-        self.env.setdefault("WINEDEBUG", "-all")
+        # Wine's own report of a process that it could not set up is kept (see wine()).
+        self.env["WINEDEBUG"] = os.environ.get("WINEDEBUG", "-all") + ",err+virtual"
         self.env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml,winemenubuilder.exe=d")
         # The program's own diagnostics (Wine's heap checks among them), kept for the end.
         self.program_log = tempfile.TemporaryFile()
@@ -91,6 +93,19 @@ class Desktop:
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
     def wine(self, *args, timeout=60, check=True):
+        # Now and then a new Wine process cannot map its shared user data at the fixed
+        # address and ends before the program runs; the same start a moment later succeeds.
+        for attempt in range(3):
+            result = self.wine_once(args, timeout)
+            if WINE_START_FAILURE not in result.stderr:
+                break
+            print("wine %s: Wine could not set the process up (start %d)" % (" ".join(args), attempt + 1))
+            time.sleep(0.2)
+        if check and result.returncode != 0:
+            raise AssertionError("wine %s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr))
+        return result
+
+    def wine_once(self, args, timeout):
         # Files, not pipes: a first wine call may start the desktop's explorer, which
         # inherits the output handles and would keep a pipe open until it ends.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
@@ -98,11 +113,8 @@ class Desktop:
                                   stdin=subprocess.DEVNULL, timeout=timeout).returncode
             out.seek(0)
             err.seek(0)
-            result = subprocess.CompletedProcess(args, code, out.read().decode(errors="replace"),
-                                                 err.read().decode(errors="replace"))
-        if check and result.returncode != 0:
-            raise AssertionError("wine %s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr))
-        return result
+            return subprocess.CompletedProcess(args, code, out.read().decode(errors="replace"),
+                                               err.read().decode(errors="replace"))
 
     def tool(self, name, *args, check=True):
         return self.wine(os.path.join(self.bindir, name), *args, check=check).stdout
@@ -159,8 +171,21 @@ class Desktop:
         self.wine("regedit", "/S", self.winpath(path))
 
     def start_program(self, *args):
-        return subprocess.Popen(["wine", os.path.join(self.bindir, PROGRAM)] + list(args), env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=self.program_log)
+        # A start that Wine could not set up ends at once with its report in the log
+        # (see wine()); it is made again.
+        log = self.program_log.fileno()
+        for attempt in range(3):
+            before = os.fstat(log).st_size
+            process = subprocess.Popen(["wine", os.path.join(self.bindir, PROGRAM)] + list(args), env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=self.program_log)
+            try:
+                process.wait(timeout=0.5)
+            except subprocess.TimeoutExpired:
+                break
+            if WINE_START_FAILURE.encode() not in os.pread(log, os.fstat(log).st_size - before, before):
+                break
+            print("%s: Wine could not set the process up (start %d)" % (PROGRAM, attempt + 1))
+        return process
 
     def program_heap_reports(self):
         """Lines in which Wine's heap checks reported a fault of the program."""

@@ -16,6 +16,7 @@ AURELON_USES="cmake ctest make /usr/src/googletest/CMakeLists.txt
   x86_64-w64-mingw32-windres x86_64-w64-mingw32-objdump x86_64-w64-mingw32-dlltool
   i686-w64-mingw32-windres i686-w64-mingw32-dlltool
   /usr/lib/wine/wine64 wine wineboot wineserver regedit /usr/share/wine/fonts/marlett.ttf
+  /usr/lib/wine/wineserver64 /usr/lib/x86_64-linux-gnu/libc.so.6 /usr/lib/x86_64-linux-gnu/ld-linux-x86-64.so.2
   Xvfb xdotool import git debootstrap wixl msibuild apt-get mount umount
   /usr/bin/python3 py:PIL py:io py:os py:re py:subprocess py:tempfile py:time py:traceback py:math py:struct py:sys py:xml.sax.saxutils"
 

@@ -88,6 +88,27 @@ wine32_make_root() {
   echo "wine32: the root took $((SECONDS - start)) s"
 }
 
+# The wine server of 64-bit Debian Wine, as a multiarch installation has it, with the C
+# library it needs, from the machine's own wine64. It runs natively and serves the 32-bit
+# processes as their own server would: the emulator offers emulated programs no ptrace, so
+# an emulated server cannot read or write another process's memory (a process list with
+# names, another program's tooltip texts). Client and server must be one Wine version.
+wine32_native_server() {
+  local lib=/usr/lib/x86_64-linux-gnu root_version host_version
+  [ -x "$wine32_root/usr/lib/wine/wineserver64" ] && return 0
+  root_version=$(chroot "$wine32_root" dpkg-query -W -f='${Version}' wine32:i386)
+  host_version=$(dpkg-query -W -f='${Version}' wine64)
+  if [ "$root_version" != "$host_version" ]; then
+    echo "wine32: the root's Wine is $root_version, this machine's wine64 $host_version: make the root again (rm -rf --one-file-system $wine32_root)" >&2
+    return 1
+  fi
+  mkdir -p "$wine32_root$lib" "$wine32_root/lib64"
+  cp "$lib/ld-linux-x86-64.so.2" "$lib/libc.so.6" "$wine32_root$lib/"
+  ln -sf "$lib/ld-linux-x86-64.so.2" "$wine32_root/lib64/ld-linux-x86-64.so.2"
+  cp /usr/lib/wine/wineserver64 "$wine32_root/usr/lib/wine/wineserver64.new"
+  mv "$wine32_root/usr/lib/wine/wineserver64.new" "$wine32_root/usr/lib/wine/wineserver64"
+}
+
 wine32_mount_one() {
   local target=${*: -1}
   mountpoint -q "$target" && return 0
@@ -130,6 +151,7 @@ wine32_setup() {
   wine32_fetch_qemu
   wine32_register
   wine32_make_root
+  wine32_native_server
   wine32_mount
   local command
   for command in wine wineboot wineserver regedit; do

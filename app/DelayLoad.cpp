@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -138,6 +139,26 @@ FARPROC DelayLoadStandIn(const char* pszName)
             return standIn.pfn;
     }
     return nullptr;
+}
+
+HMODULE LoadSystemLibrary(LPCSTR pszName)
+{
+    char szSystem[MAX_PATH];
+    UINT cch = ::GetSystemDirectoryA(szSystem, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return NULL;
+    const std::string strPath = std::string(szSystem) + "\\" + pszName;
+    return ::LoadLibraryExA(strPath.c_str(), NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+FARPROC WINAPI DelayLoadNotifyHook(unsigned dliNotify, PDelayLoadInfo pdli)
+{
+    if (dliNotify != dliNotePreLoadLibrary)
+        return nullptr;
+    HMODULE hModule = LoadSystemLibrary(pdli->szDll);
+    if (hModule == NULL)
+        hModule = ::GetModuleHandleA(nullptr);
+    return reinterpret_cast<FARPROC>(hModule);
 }
 
 FARPROC WINAPI DelayLoadFailureHook(unsigned dliNotify, PDelayLoadInfo pdli)

@@ -29,6 +29,9 @@ const char kPresetRoot[] = "Software\\Aurelon\\Morvane";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kInstallFolder[] = "\\Aurelon 3D Audio Control";
 const char kGroup[] = "\\Accessories\\Multimedia";
+const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
+const char kProfileDir[] = "C:\\aurelon-profile";
 const DWORD kCenter = 39;
 const DWORD kSpace = 38;
 const DWORD kStep = 4369;
@@ -37,6 +40,7 @@ const DWORD kStep = 4369;
 const DWORD kSuccess = ERROR_SUCCESS;
 const DWORD kInstallFailure = ERROR_INSTALL_FAILURE;   // 1603
 const DWORD kUnknownProduct = ERROR_UNKNOWN_PRODUCT;   // 1605
+const DWORD kFunctionFailed = ERROR_FUNCTION_FAILED;   // 1627, Wine's for a failed custom action
 
 // A path from the environment, as Wine shows the Unix file system (drive Z:).
 std::string PathFromEnvironment(const char* pszName)
@@ -94,15 +98,21 @@ std::string Tail(const std::string& path, size_t nLines)
     return text.substr(nStart);
 }
 
+// The verbose log of the last msiexec run.
+std::string MsiexecLog()
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    return std::string(szTemp) + "aurelon-msiexec.log";
+}
+
 // Runs msiexec with arguments and returns its exit code, or ~0 when it does not start or
 // end. Every run keeps a verbose log; a run that goes wrong otherwise than the tests ask
 // of it prints why and the end of its log, so that a failure on another machine can be read
 // from that machine's output.
 DWORD Msiexec(const std::string& arguments)
 {
-    char szTemp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, szTemp);
-    const std::string log = std::string(szTemp) + "aurelon-msiexec.log";
+    const std::string log = MsiexecLog();
     ::DeleteFileA(log.c_str());
 
     CProcess msiexec;
@@ -111,7 +121,7 @@ DWORD Msiexec(const std::string& arguments)
         std::cerr << "msiexec " << arguments << ": did not start\n";
     else if (!msiexec.WaitForExit(60000, &dwCode))
         std::cerr << "msiexec " << arguments << ": did not end within a minute\n";
-    if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct)
+    if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct && dwCode != kFunctionFailed)
         std::cerr << "msiexec " << arguments << ": exit code " << dwCode << "; its log ends:\n"
                   << Tail(log, 40) << "\n";
     return dwCode;
@@ -313,7 +323,45 @@ protected:
         if (m_program.Process().IsRunning())
             m_program.Exit();
         RemoveEverything();
+        if (!m_profileLink.empty())
+        {
+            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, kProfileList);
+            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER, kReconciliation);
+            ::DeleteFileA(m_profileLink.c_str());
+            ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
+            ::RemoveDirectoryA(kProfileDir);
+        }
         ::CoUninitialize();
+    }
+
+    // A profile list with one profile (as Windows with profiles has) sends "-install" to a
+    // Startup folder of its own, apart from the package's; returns its shortcut's path.
+    std::string SendInstallToOwnProfile()
+    {
+        m_profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
+        ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
+        EXPECT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
+                                              "ProfileImagePath", kProfileDir));
+        EXPECT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
+                                              "LocalFile", "Startup"));
+        return m_profileLink;
+    }
+
+    static bool RunInstallOption(const std::string& program)
+    {
+        CProcess install;
+        return install.Start("\"" + program + "\" -install") && install.WaitForExit(20000);
+    }
+
+    // Ends a program that the package started, as its Exit does.
+    static void CloseProgram(HWND hMain)
+    {
+        DWORD dwProcessId = 0;
+        ::GetWindowThreadProcessId(hMain, &dwProcessId);
+        HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
+        ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+        EXPECT_EQ(::WaitForSingleObject(hProcess, 15000), WAIT_OBJECT_0);
+        ::CloseHandle(hProcess);
     }
 
     // Leaves no package installed (whatever a failed test left behind).
@@ -436,7 +484,7 @@ protected:
         return true;
     }
 
-    std::string m_package, m_upgrade, m_package32, m_linkName;
+    std::string m_package, m_upgrade, m_package32, m_linkName, m_profileLink;
     RegistryTexts m_factory;   // the packages' presets, read from their source
     std::vector<std::string> m_startupFolders, m_groupFolders;
     CAurelonProgram m_program;   // its construction clears both hives' preset keys
@@ -585,10 +633,7 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
         ::GetWindowThreadProcessId(hBack, &dwBack);
         return hBack != nullptr && FindTopWindow("TaskBarButtonWindowClass", nullptr, dwBack) != nullptr;
     }, 15000));
-    HANDLE hBackProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwBack);
-    ::PostMessageA(hBack, WM_CLOSE, 0, 0);
-    EXPECT_EQ(::WaitForSingleObject(hBackProcess, 15000), WAIT_OBJECT_0);
-    ::CloseHandle(hBackProcess);
+    CloseProgram(hBack);
 
     // A refused install leaves the running program alone.
     ASSERT_TRUE(m_program.StartResident());
@@ -748,32 +793,11 @@ TEST(PackageRulesTest, LayoutKeepsWindowsInstallersRules)
 }
 
 // "-install" writes into the profiles, the package into the machine's folders: in either
-// order one Startup entry is left, and none after the uninstall. A profile list with one
-// profile (as Windows with profiles has) sends "-install" to a folder of its own.
+// order one Startup entry is left, and none after the uninstall.
 TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
 {
-    const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
-    const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
-    const char kProfileDir[] = "C:\\aurelon-profile";
-    struct ProfileCleanup
-    {
-        ~ProfileCleanup()
-        {
-            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList");
-            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER,
-                                        "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation");
-        }
-    } cleanup;
-    const std::string profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
-    ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
-    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
-                                          "ProfileImagePath", kProfileDir));
-    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
-                                          "LocalFile", "Startup"));
-    auto runInstaller = [] {
-        CProcess install;
-        return install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") && install.WaitForExit(20000);
-    };
+    const std::string profileLink = SendInstallToOwnProfile();
+    auto runInstaller = [] { return RunInstallOption(BinPath("Aurelon3D.exe")); };
     for (bool bPackageFirst : { false, true })
     {
         if (bPackageFirst)
@@ -793,9 +817,6 @@ TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
         EXPECT_FALSE(FileExists(profileLink));
         EXPECT_TRUE(Links(m_startupFolders).empty());
     }
-    ::DeleteFileA(profileLink.c_str());
-    ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
-    ::RemoveDirectoryA(kProfileDir);
 }
 
 // A program that does not end when asked (its thread stopped here) fails the upgrade at the
@@ -816,4 +837,75 @@ TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
     ::CloseHandle(hThread);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
     EXPECT_TRUE(m_program.Process().WaitForExit(10000));   // the close request was taken now
+}
+
+// An install, upgrade or uninstall that fails once its files are in place (the failing
+// package's last step) ends with a failure and leaves everything as it was: the installed
+// version, its program, shortcuts, factory presets and entry, the shortcut that "-install"
+// wrote, and a resident program, which runs again. Wine's msiexec rolls back only a failed
+// install: there, a failed upgrade or uninstall is checked for what it does show, the
+// shortcut of "-install" kept until the commit and the program's restart after the failure.
+TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
+{
+    const std::string failing = PathFromEnvironment("AURELON_FAILING_PACKAGE");
+    ASSERT_TRUE(FileExists(failing)) << failing;
+    const bool bWine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    const std::string userLink = SendInstallToOwnProfile();
+    auto state = [&] {
+        std::string text = "program whole: " + std::to_string(FileContents(ProgramPath(kLayout64)) ==
+                                                              FileContents(BinPath("Aurelon3D.exe"))) + "\n";
+        for (const InstalledEntry& entry : InstalledEntries())
+            text += "entry " + entry.strProductCode + " " + entry.strVersion + "\n";
+        for (const auto* pFolders : { &m_startupFolders, &m_groupFolders })
+            for (const std::string& link : Links(*pFolders))
+                text += "link " + link + "\n";
+        text += "-install's link: " + std::to_string(FileExists(userLink)) + "\n";
+        for (const auto& key : m_factory)
+            for (const auto& value : key.second)
+                text += key.first + "\\" + value.first + "=" + MachineText(kLayout64, key.first, value.first) + "\n";
+        return text;
+    };
+    const struct
+    {
+        const char* pszName;
+        const std::string* pInstalled;   // installed before, or none
+        const char* pszCommand;
+        bool bWineRollsBack, bWineKeepsUserLink;
+    } cases[] = { { "install", nullptr, "/i", true, true },
+                  { "upgrade", &m_package, "/i", false, false },   // the older version's removal commits
+                  { "uninstall", &failing, "/x", false, true } };
+    for (const auto& c : cases)
+        for (bool bResident : { false, true })
+        {
+            SCOPED_TRACE(std::string(c.pszName) + (bResident ? ", resident" : ""));
+            RemoveEverything();
+            ASSERT_TRUE(RunInstallOption(BinPath("Aurelon3D.exe")));
+            if (c.pInstalled != nullptr)
+            {
+                ASSERT_EQ(Msiexec("/i \"" + *c.pInstalled + "\" AURELON_REMOVE_USER_SHORTCUTS=0"), kSuccess);
+            }
+            m_program.UseExecutable(c.pInstalled != nullptr ? ProgramPath(kLayout64) : BinPath("Aurelon3D.exe"));
+            if (bResident)
+            {
+                ASSERT_TRUE(m_program.StartResident());
+            }
+            const std::string before = state();
+            const DWORD dwCode = Msiexec(std::string(c.pszCommand) + " \"" + failing + "\" AURELON_TEST_FAIL=1");
+            EXPECT_TRUE(dwCode == kInstallFailure || dwCode == kFunctionFailed) << dwCode;
+            HWND hMain = nullptr;
+            const bool bRunning = WaitUntil([&] { return (hMain = FindTopWindow("Aurelon3DAudioControl", nullptr)) != nullptr; },
+                                            bResident ? 15000 : 2000);
+            if (!bWine || c.bWineRollsBack)
+            {
+                EXPECT_EQ(state(), before);
+                EXPECT_EQ(bRunning, bResident);
+            }
+            else
+            {
+                EXPECT_EQ(FileExists(userLink), c.bWineKeepsUserLink);
+                EXPECT_EQ(FileContents(MsiexecLog()).find(": RestartProgramAfterFailure.") != std::string::npos, bResident);
+            }
+            if (hMain != nullptr)
+                CloseProgram(hMain);
+        }
 }

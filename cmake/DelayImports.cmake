@@ -6,6 +6,8 @@
 # delay-import libraries built from cmake/delayimp/<dll>.def (the functions the program
 # calls, with their i686 argument sizes). List the ordinary import libraries after it:
 # a function missing from a .def file is then imported at start as before.
+# aurelon_check_import_slots(TARGET...) fails the build of a program whose file leaves an
+# import slot 0 (scripts/check-import-slots).
 function(aurelon_delay_imports target)
   add_library(${target} INTERFACE)
   if(MSVC)
@@ -28,6 +30,14 @@ function(aurelon_delay_imports target)
       string(REGEX REPLACE "@[0-9]+" "" exports "${exports}")
       set(decoration)
     endif()
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # Code calls through the header's import pointer and never names the stub that fills
+      # it; unless named, the 32-bit link drops the stub and leaves the pointer 0.
+      string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*@[0-9]+" functions "${exports}")
+      foreach(function IN LISTS functions)
+        target_link_options(${target} INTERFACE LINKER:-u,_${function})
+      endforeach()
+    endif()
     file(WRITE ${def}.new "${exports}")
     file(COPY_FILE ${def}.new ${def} ONLY_IF_DIFFERENT)
     add_custom_command(OUTPUT ${library}
@@ -40,4 +50,15 @@ function(aurelon_delay_imports target)
   add_custom_target(${target}_libraries DEPENDS ${libraries})
   add_dependencies(${target} ${target}_libraries)
   target_link_libraries(${target} INTERFACE ${libraries} delayimp)
+endfunction()
+
+function(aurelon_check_import_slots)
+  if(MSVC)
+    return()
+  endif()
+  foreach(target IN LISTS ARGN)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-import-slots $<TARGET_FILE:${target}>
+      VERBATIM)
+  endforeach()
 endfunction()

@@ -4,18 +4,19 @@
 # PATH, as the scripts do), an absolute file, or py:MODULE for a module that /usr/bin/python3
 # imports. check_deps proves that the packages bring every use. Debian's essential packages
 # (coreutils, util-linux, sed, grep, mawk, dpkg, bash) are on every system and not listed.
-# Never wine32 or the i386 architecture: this kernel runs no 32-bit Linux code.
+# Never wine32 or the i386 architecture on the machine itself: this kernel runs no 32-bit
+# Linux code. 32-bit Wine lives in an emulated i386 root (scripts/lib/wine32.sh).
 AURELON_PACKAGES="cmake make googletest
-  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine fonts-wine xvfb xdotool imagemagick python3 python3-pil git debootstrap wixl msitools"
+  wine64 wine fonts-wine xvfb xdotool imagemagick python3 python3-pil git debootstrap wixl msitools apt mount"
 AURELON_USES="cmake ctest make /usr/src/googletest/CMakeLists.txt
   x86_64-w64-mingw32-g++-win32 x86_64-w64-mingw32-gcc-win32 i686-w64-mingw32-g++-win32 i686-w64-mingw32-gcc-win32
-  x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-gcc-posix
+  x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw32-gcc-posix
   x86_64-w64-mingw32-windres x86_64-w64-mingw32-objdump x86_64-w64-mingw32-dlltool
   i686-w64-mingw32-windres i686-w64-mingw32-dlltool
   /usr/lib/wine/wine64 wine wineboot wineserver regedit /usr/share/wine/fonts/marlett.ttf
-  Xvfb xdotool import git debootstrap wixl msibuild
+  Xvfb xdotool import git debootstrap wixl msibuild apt-get mount umount
   /usr/bin/python3 py:PIL py:io py:os py:re py:subprocess py:tempfile py:time py:traceback py:math py:struct py:sys py:xml.sax.saxutils"
 
 install_deps() {
@@ -108,4 +109,27 @@ check_deps() {
   done
   [ $status -eq 0 ] || echo "deps: the list in scripts/lib/deps.sh does not cover what the scripts use" >&2
   return $status
+}
+
+# The first http(s) mirror that apt's sources give for bookworm, in either source format.
+debian_mirror() {
+  debian_mirrors | head -n 1
+}
+debian_mirrors() {
+  local file
+  for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk 'BEGIN { RS = ""; FS = "\n" }
+      { uri = ""; suite = 0
+        for (i = 1; i <= NF; i++) {
+          if ($i ~ /^URIs:/) { split($i, u, " "); uri = u[2] }
+          if ($i ~ /^Suites:/ && $i ~ /[ \t]bookworm([ \t]|$)/) suite = 1
+        }
+        if (uri != "" && suite) { print uri; exit } }' "$file"
+  done
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$file" ] || continue
+    awk '$1 == "deb" { i = 2; if ($2 ~ /^\[/) while ($i !~ /\]$/) i++; if ($2 ~ /^\[/) i++
+                       if ($(i + 1) == "bookworm") { print $i; exit } }' "$file"
+  done
 }

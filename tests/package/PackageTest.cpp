@@ -133,8 +133,8 @@ DWORD Uninstall(const std::string& package, const char* pszProperties = "")
     return Msiexec("/x \"" + package + "\" " + pszProperties);
 }
 
-// This Wine runs no 32-bit code, so the x86 package's custom actions (ending a running
-// program, removing the profiles' shortcuts) cannot run here: it goes without them.
+// 64-bit Wine runs no 32-bit code, so the x86 package's custom actions (ending a running
+// program, removing the profiles' shortcuts) cannot run there: it goes without them.
 const char kNoCustomActions[] = "AURELON_CLOSE_PROGRAM=0 AURELON_REMOVE_USER_SHORTCUTS=0";
 
 // A property of a package file (ProductVersion, ProductCode, ...).
@@ -236,6 +236,8 @@ std::vector<InstalledEntry> InstalledEntries()
     std::vector<InstalledEntry> entries;
     for (REGSAM samView : { KEY_WOW64_64KEY, KEY_WOW64_32KEY })
     {
+        if (sizeof(void*) == 4 && samView == KEY_WOW64_32KEY)
+            break;  // 32-bit Windows: both views are the one registry
         HKEY hList = nullptr;
         if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ | samView, &hList) != ERROR_SUCCESS)
             continue;
@@ -290,8 +292,12 @@ struct PackageLayout
     REGSAM samView;        // registry view of the factory presets
     WORD wMachine;         // the program's processor
 };
-const PackageLayout kLayout64 = { CSIDL_PROGRAM_FILES, KEY_WOW64_64KEY, IMAGE_FILE_MACHINE_AMD64 };
 const PackageLayout kLayout32 = { CSIDL_PROGRAM_FILESX86, KEY_WOW64_32KEY, IMAGE_FILE_MACHINE_I386 };
+// This build's own package: the x64 one, or in a 32-bit build the x86 one on 32-bit Windows,
+// which has one Program Files folder and one registry view.
+const PackageLayout kLayout = sizeof(void*) == 8
+    ? PackageLayout{ CSIDL_PROGRAM_FILES, KEY_WOW64_64KEY, IMAGE_FILE_MACHINE_AMD64 }
+    : PackageLayout{ CSIDL_PROGRAM_FILES, 0, IMAGE_FILE_MACHINE_I386 };
 
 class PackageTest : public ::testing::Test
 {
@@ -392,7 +398,7 @@ protected:
         std::string program = ProgramPath(layout);
         ASSERT_TRUE(FileExists(program)) << program;
         EXPECT_EQ(ImageMachine(program), layout.wMachine);
-        if (layout.wMachine == IMAGE_FILE_MACHINE_AMD64)
+        if (layout.wMachine == kLayout.wMachine)
         {
             EXPECT_TRUE(FileContents(program) == FileContents(BinPath("Aurelon3D.exe")));
         }
@@ -500,11 +506,11 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
     ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, user3.c_str(), "Description", "Mine"));
 
     ASSERT_EQ(Install(m_package), kSuccess);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
-    EXPECT_EQ(PackageProperty(m_package, "ProductVersion"), FileProductVersion(ProgramPath(kLayout64)));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_package));
+    EXPECT_EQ(PackageProperty(m_package, "ProductVersion"), FileProductVersion(ProgramPath(kLayout)));
 
     // The installed program shows the factory presets and applies their levels.
-    m_program.UseExecutable(ProgramPath(kLayout64));
+    m_program.UseExecutable(ProgramPath(kLayout));
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), Factory(2, "Description"));
@@ -522,19 +528,19 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
 
     // The same package again changes nothing.
     EXPECT_EQ(Install(m_package), kSuccess);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_package));
 
     // A newer package replaces the installed one in place.
     EXPECT_EQ(Install(m_upgrade), kSuccess);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_upgrade));
     EXPECT_EQ(UserPresets(), userPresets);
 
     // The older package refuses to go over the newer one and leaves it whole.
     EXPECT_EQ(Install(m_package), kInstallFailure);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_upgrade));
 
     EXPECT_EQ(Uninstall(m_upgrade), kSuccess);
-    ExpectRemoved(kLayout64);
+    ExpectRemoved(kLayout);
     EXPECT_EQ(UserPresets(), userPresets);
 
     // Removing what is not installed is refused and touches nothing: by product code, as
@@ -542,7 +548,7 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
     EXPECT_EQ(Msiexec("/x " + PackageProperty(m_upgrade, "ProductCode")), kUnknownProduct);
     DWORD dwResult = Uninstall(m_upgrade);
     EXPECT_TRUE(dwResult == kUnknownProduct || dwResult == kSuccess) << dwResult;
-    ExpectRemoved(kLayout64);
+    ExpectRemoved(kLayout);
     EXPECT_EQ(UserPresets(), userPresets);
 }
 
@@ -552,10 +558,10 @@ TEST_F(PackageTest, AStandardUserGetsTheFactoryPresets)
     // As a standard user sees the machine's keys: readable, not writable.
     for (const auto& key : m_factory)
     {
-        ASSERT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KR;;;WD)")) << key.first;
-        ASSERT_FALSE(MachineKeyWritable(kLayout64, key.first)) << key.first;
+        ASSERT_TRUE(SetMachineKeyAccess(kLayout, key.first, "D:P(A;;KR;;;WD)")) << key.first;
+        ASSERT_FALSE(MachineKeyWritable(kLayout, key.first)) << key.first;
     }
-    m_program.UseExecutable(ProgramPath(kLayout64));
+    m_program.UseExecutable(ProgramPath(kLayout));
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET1), Factory(1, "Description"));
 
@@ -576,21 +582,21 @@ TEST_F(PackageTest, AStandardUserGetsTheFactoryPresets)
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(center.data()), std::stoul(Factory(1, "Center")));
 
     for (const auto& key : m_factory)
-        EXPECT_TRUE(SetMachineKeyAccess(kLayout64, key.first, "D:P(A;;KA;;;WD)")) << key.first;
+        EXPECT_TRUE(SetMachineKeyAccess(kLayout, key.first, "D:P(A;;KA;;;WD)")) << key.first;
     EXPECT_EQ(Uninstall(m_package), kSuccess);
-    ExpectRemoved(kLayout64);
+    ExpectRemoved(kLayout);
 }
 
 TEST_F(PackageTest, InstallWhileTheProgramRunsCompletesAndLeavesItRunning)
 {
     ASSERT_TRUE(m_program.StartResident());   // the bare executable, not installed
     ASSERT_EQ(Install(m_package), kSuccess);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_package));
     EXPECT_TRUE(m_program.Process().IsRunning());
     EXPECT_NE(m_program.Panel(), nullptr);
     ASSERT_TRUE(m_program.Exit());
     EXPECT_EQ(Uninstall(m_package), kSuccess);
-    ExpectRemoved(kLayout64);
+    ExpectRemoved(kLayout);
 }
 
 TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
@@ -600,8 +606,8 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
     ASSERT_TRUE(FileExists(m_package32)) << m_package32;
     ASSERT_EQ(Msiexec("/i \"" + m_package32 + "\" " + kNoCustomActions), kSuccess);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout32, m_package32));
-    EXPECT_FALSE(FileExists(ProgramPath(kLayout64)));
-    EXPECT_FALSE(MachineKeyExists(kLayout64, "Software\\Aurelon"));
+    EXPECT_FALSE(FileExists(ProgramPath(kLayout)));
+    EXPECT_FALSE(MachineKeyExists(kLayout, "Software\\Aurelon"));
 
     // The x64 package of the same version does not install beside it (the shortcuts are one).
     EXPECT_EQ(Install(m_package), kInstallFailure);
@@ -614,7 +620,7 @@ TEST_F(PackageTest, X86PackageUsesThe32BitFoldersAndRegistry)
 TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
 {
     ASSERT_EQ(Install(m_package), kSuccess);
-    m_program.UseExecutable(ProgramPath(kLayout64));
+    m_program.UseExecutable(ProgramPath(kLayout));
     DWORD dwExitCode = ~0u;
 
     // Its file in use, the old program would outlive the upgrade: it is ended as by "Exit".
@@ -622,7 +628,7 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     EXPECT_EQ(Install(m_upgrade), kSuccess);
     EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
     EXPECT_EQ(dwExitCode, 0u);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_upgrade));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_upgrade));
     EXPECT_NE(UserPresets(), "");   // saved on the way out
 
     // It comes back, from the new file, with its icon.
@@ -644,7 +650,7 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     EXPECT_EQ(Uninstall(m_upgrade), kSuccess);
     EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
     EXPECT_EQ(dwExitCode, 0u);
-    ExpectRemoved(kLayout64);
+    ExpectRemoved(kLayout);
 }
 
 // Windows Installer's validation (ICE) is not run here: the rules that this package's layout
@@ -825,7 +831,7 @@ TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
 TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
 {
     ASSERT_EQ(Install(m_package), kSuccess);
-    m_program.UseExecutable(ProgramPath(kLayout64));
+    m_program.UseExecutable(ProgramPath(kLayout));
     ASSERT_TRUE(m_program.StartResident());
     HANDLE hThread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE,
                                   ::GetWindowThreadProcessId(m_program.MainWnd(), nullptr));
@@ -835,7 +841,7 @@ TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
     EXPECT_TRUE(m_program.Process().IsRunning());
     ::ResumeThread(hThread);
     ::CloseHandle(hThread);
-    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout64, m_package));
+    ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_package));
     EXPECT_TRUE(m_program.Process().WaitForExit(10000));   // the close request was taken now
 }
 

@@ -16,6 +16,8 @@
 #include <msi.h>
 #include <msiquery.h>
 #include <objbase.h>
+#include <psapi.h>
+#include <shlwapi.h>
 #include <shlobj.h>
 #include <algorithm>
 #include <fstream>
@@ -858,7 +860,7 @@ TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
     const bool bWine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
     const std::string userLink = SendInstallToOwnProfile();
     auto state = [&] {
-        std::string text = "program whole: " + std::to_string(FileContents(ProgramPath(kLayout64)) ==
+        std::string text = "program whole: " + std::to_string(FileContents(ProgramPath(kLayout)) ==
                                                               FileContents(BinPath("Aurelon3D.exe"))) + "\n";
         for (const InstalledEntry& entry : InstalledEntries())
             text += "entry " + entry.strProductCode + " " + entry.strVersion + "\n";
@@ -868,7 +870,7 @@ TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
         text += "-install's link: " + std::to_string(FileExists(userLink)) + "\n";
         for (const auto& key : m_factory)
             for (const auto& value : key.second)
-                text += key.first + "\\" + value.first + "=" + MachineText(kLayout64, key.first, value.first) + "\n";
+                text += key.first + "\\" + value.first + "=" + MachineText(kLayout, key.first, value.first) + "\n";
         return text;
     };
     const struct
@@ -890,7 +892,7 @@ TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
             {
                 ASSERT_EQ(Msiexec("/i \"" + *c.pInstalled + "\" AURELON_REMOVE_USER_SHORTCUTS=0"), kSuccess);
             }
-            m_program.UseExecutable(c.pInstalled != nullptr ? ProgramPath(kLayout64) : BinPath("Aurelon3D.exe"));
+            m_program.UseExecutable(c.pInstalled != nullptr ? ProgramPath(kLayout) : BinPath("Aurelon3D.exe"));
             if (bResident)
             {
                 ASSERT_TRUE(m_program.StartResident());
@@ -914,4 +916,63 @@ TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
             if (hMain != nullptr)
                 CloseProgram(hMain);
         }
+}
+
+// A copy of the program with a msi.dll or a version.dll that lacks every function, beside it
+// and in its working directory, where Wine (told to prefer them, as Windows does) would find
+// it first: the copy takes the system's. Its "-install" asks msi.dll about the installed
+// package and writes nothing; the About box loads version.dll from the system directory.
+// One DLL at a time: Wine's own msi.dll, unlike Windows's, would import a planted version.dll.
+TEST_F(PackageTest, APlantedMsiOrVersionDllIsNeverLoaded)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    char szPath[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szPath);
+    const std::string folder = std::string(szPath) + "aurelon-planted", work = folder + "\\work";
+    const std::string program = folder + "\\AurelonPlanted.exe";
+    const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\AurelonPlanted.exe";
+    ::SHCreateDirectoryExA(nullptr, work.c_str(), nullptr);
+    EXPECT_TRUE(::CopyFileA(BinPath("Aurelon3D.exe").c_str(), program.c_str(), FALSE));
+    auto plant = [&](const char* pszDll, bool bPlant) {
+        EXPECT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kAppDefaults) + "\\DllOverrides").c_str(),
+                                              pszDll, "native,builtin"));
+        for (const std::string& dir : { folder, work })
+            EXPECT_TRUE(bPlant ? ::CopyFileA(BinPath("nofunctions.dll").c_str(), (dir + "\\" + pszDll + ".dll").c_str(), FALSE)
+                               : ::DeleteFileA((dir + "\\" + pszDll + ".dll").c_str()));
+    };
+    ::GetCurrentDirectoryA(MAX_PATH, szPath);
+    ::SetCurrentDirectoryA(work.c_str());   // the copy's working directory
+    const std::string userLink = SendInstallToOwnProfile();
+    plant("msi", true);
+    EXPECT_TRUE(RunInstallOption(program));
+    EXPECT_FALSE(FileExists(userLink));
+    plant("msi", false);
+
+    plant("version", true);
+    m_program.UseExecutable(program);
+    if (m_program.StartResident())
+    {
+        m_program.Command(IDM_ABOUTBOX);
+        EXPECT_NE(WaitForDialog("About Aurelon 3D Audio", m_program.Process().GetId()), nullptr);
+        HMODULE hModules[256];
+        DWORD cb = 0;
+        std::string version;
+        EXPECT_TRUE(::EnumProcessModules(m_program.Process().GetHandle(), hModules, sizeof(hModules), &cb));
+        for (DWORD i = 0; i < cb / sizeof(HMODULE); ++i)
+        {
+            char szModule[MAX_PATH] = "";
+            ::GetModuleFileNameExA(m_program.Process().GetHandle(), hModules[i], szModule, MAX_PATH);
+            if (lstrcmpiA(::PathFindFileNameA(szModule), "version.dll") == 0)
+                version = szModule;
+        }
+        char szSystem[MAX_PATH] = "";
+        ::GetSystemDirectoryA(szSystem, MAX_PATH);
+        EXPECT_EQ(0, lstrcmpiA(version.c_str(), (std::string(szSystem) + "\\version.dll").c_str())) << version;
+        EXPECT_TRUE(m_program.Exit());
+    }
+    plant("version", false);
+    ::SetCurrentDirectoryA(szPath);
+    CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER, kAppDefaults);
+    for (const std::string& file : { program, work, folder })
+        EXPECT_TRUE(::DeleteFileA(file.c_str()) || ::RemoveDirectoryA(file.c_str())) << file;
 }

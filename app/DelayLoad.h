@@ -15,8 +15,9 @@
 HMODULE LoadSystemLibrary(LPCSTR pszName);
 
 // The delay-load helper's notification hook (installed by the program's entry file): the
-// helper would load a DLL by its bare name, so it is given the system directory's copy, or,
-// when there is none, the program's own module, which the failure hook below stands for.
+// helper would load a DLL by its bare name, so it is given the system directory's copy (or
+// the side-by-side assembly's that the program's manifest names), or, when there is none,
+// the program's own module, which the failure hook below stands for.
 FARPROC WINAPI DelayLoadNotifyHook(unsigned dliNotify, PDelayLoadInfo pdli);
 
 // The delay-load helper's failure hook (installed by the program's entry file). A DLL that

@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -138,6 +139,44 @@ FARPROC DelayLoadStandIn(const char* pszName)
             return standIn.pfn;
     }
     return nullptr;
+}
+
+HMODULE LoadSystemLibrary(LPCSTR pszName)
+{
+    char szSystem[MAX_PATH];
+    UINT cch = ::GetSystemDirectoryA(szSystem, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return NULL;
+    const std::string strPath = std::string(szSystem) + "\\" + pszName;
+    return ::LoadLibraryExA(strPath.c_str(), NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+namespace
+{
+typedef BOOL(WINAPI* PFNFINDACTCTXSECTIONSTRINGA)(DWORD, const GUID*, ULONG, LPCSTR, PACTCTX_SECTION_KEYED_DATA);
+
+// Whether the program's manifest redirects the DLL to a side-by-side assembly (comctl32
+// version 6 from Windows XP on): the loader then takes the assembly's copy for the bare
+// name, before any folder is searched. Windows 2000 has no assemblies.
+BOOL IsSideBySide(LPCSTR pszName)
+{
+    PFNFINDACTCTXSECTIONSTRINGA pfnFind = reinterpret_cast<PFNFINDACTCTXSECTIONSTRINGA>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "FindActCtxSectionStringA")));
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof(data);
+    return pfnFind != nullptr &&
+           pfnFind(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, pszName, &data);
+}
+}
+
+FARPROC WINAPI DelayLoadNotifyHook(unsigned dliNotify, PDelayLoadInfo pdli)
+{
+    if (dliNotify != dliNotePreLoadLibrary)
+        return nullptr;
+    HMODULE hModule = IsSideBySide(pdli->szDll) ? ::LoadLibraryA(pdli->szDll) : LoadSystemLibrary(pdli->szDll);
+    if (hModule == NULL)
+        hModule = ::GetModuleHandleA(nullptr);
+    return reinterpret_cast<FARPROC>(hModule);
 }
 
 FARPROC WINAPI DelayLoadFailureHook(unsigned dliNotify, PDelayLoadInfo pdli)

@@ -1,5 +1,6 @@
 #include "app/ShortcutInstaller.h"
 #include <shlobj.h>
+#include "app/DelayLoad.h"
 #include "framework/App.h"
 
 namespace
@@ -25,7 +26,7 @@ BOOL CreateShortcutSet(const ShortcutSet& set, LPCSTR lpszTarget, const std::str
 // Windows Installer is looked up at run time: a system without it has no package either.
 BOOL IsPackageInstalled()
 {
-    HMODULE hMsi = ::LoadLibraryA("msi.dll");
+    HMODULE hMsi = LoadSystemLibrary("msi.dll");
     if (hMsi == NULL)
         return FALSE;
     PFNMSIENUMRELATEDPRODUCTSA pfnEnum = reinterpret_cast<PFNMSIENUMRELATEDPRODUCTSA>(

@@ -5,11 +5,13 @@
 
 static CAudioControlApp theApp;
 
-// The delay-load helper's hook for a missing DLL or function, declared by <delayimp.h>
-// (const in Microsoft's, not in MinGW-w64's).
+// The delay-load helper's hooks for loading a DLL and for a missing DLL or function,
+// declared by <delayimp.h> (const in Microsoft's, not in MinGW-w64's).
 #ifdef _MSC_VER
+const PfnDliHook __pfnDliNotifyHook2 = DelayLoadNotifyHook;
 const PfnDliHook __pfnDliFailureHook2 = DelayLoadFailureHook;
 #else
+PfnDliHook __pfnDliNotifyHook2 = DelayLoadNotifyHook;
 PfnDliHook __pfnDliFailureHook2 = DelayLoadFailureHook;
 #endif
 

@@ -1,8 +1,8 @@
 # The programs as they ship, for a build whose own compilers are not the shipping ones:
 # a nested build of the same sources with the shipping toolchain and configuration
 # (MinSizeRel, as scripts/package and the benchmark build them), from which the target
-# aurelon copies Aurelon3D.exe beside the tests. AURELON_PACKAGE_FILE and
-# AURELON_UPGRADE_PACKAGE_FILE name that build's packages.
+# aurelon copies Aurelon3D.exe beside the tests. AURELON_PACKAGE_FILE,
+# AURELON_UPGRADE_PACKAGE_FILE and AURELON_FAILING_PACKAGE_FILE name that build's packages.
 include(ExternalProject)
 set(shipped_dir ${CMAKE_BINARY_DIR}/shipped)
 ExternalProject_Add(shipped
@@ -26,3 +26,4 @@ else()
 endif()
 set(AURELON_PACKAGE_FILE ${shipped_dir}/package/${package_name})
 set(AURELON_UPGRADE_PACKAGE_FILE ${shipped_dir}/package/upgrade/${package_name})
+set(AURELON_FAILING_PACKAGE_FILE ${shipped_dir}/package/failing/${package_name})

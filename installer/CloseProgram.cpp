@@ -31,11 +31,42 @@ BOOL WaitForEnd(HWND hMain, HANDLE hProcess)
     }
     return !::IsWindow(hMain);
 }
+
+// The package's own shortcuts, from the action's data ("path|path"): a folder of the
+// user's that the installer gave the package holds one of the same name.
+std::vector<std::string> PackageShortcuts(MSIHANDLE hInstall)
+{
+    std::vector<std::string> paths;
+    char szData[4 * MAX_PATH] = "";
+    DWORD cch = sizeof(szData);
+    if (::MsiGetPropertyA(hInstall, "CustomActionData", szData, &cch) != ERROR_SUCCESS)
+        return paths;
+    std::string strData = szData;
+    for (size_t nStart = 0; nStart <= strData.size();)
+    {
+        size_t nEnd = strData.find('|', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = strData.size();
+        paths.push_back(strData.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 1;
+    }
+    return paths;
+}
+
+BOOL IsPackageShortcut(const std::vector<std::string>& package, const std::string& strPath)
+{
+    for (const std::string& strOwn : package)
+    {
+        if (::lstrcmpiA(strOwn.c_str(), strPath.c_str()) == 0)
+            return TRUE;
+    }
+    return FALSE;
+}
 }
 
 // ERROR_SUCCESS when no program runs on this desktop any more; it then sets
-// AURELON_PROGRAM_CLOSED when it ended one, so that the package starts it again after an
-// upgrade. ERROR_INSTALL_FAILURE when the program did not end in time: the install stops
+// AURELON_PROGRAM_CLOSED when it ended one, so that the package starts it again at the
+// end, whatever the outcome. ERROR_INSTALL_FAILURE when the program did not end in time: the install stops
 // before it has changed anything.
 extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
 {
@@ -57,10 +88,11 @@ extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
 
 // Removes the shortcuts that "Aurelon3D.exe -install" wrote into the profiles, by the name
 // and group it gives them: beside the package's own, they would start a second copy at every
-// logon, and they would outlive the uninstall. Run when the package is installed and when it
-// is removed ("-install" writes none while a package is installed). A shortcut that stays
-// is no reason to stop the install: always ERROR_SUCCESS.
-extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE)
+// logon, and they would outlive the uninstall. Run at the commit of an install or removal
+// of the package ("-install" writes none while a package is installed), so that one that
+// fails or is cancelled leaves them. A shortcut that stays is no reason to fail the install:
+// always ERROR_SUCCESS.
+extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE hInstall)
 {
     const char kDescription[] = "Aurelon 3D Audio Control";   // the program's string 111
     const char kGroup[] = "Accessories\\Multimedia";           // and its string 506
@@ -69,8 +101,10 @@ extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE)
         ShortcutPaths(kStartupShortcuts, MakeShortcutTail(NULL, kDescription), &bProfiles);
     const std::vector<std::string> group =
         ShortcutPaths(kProgramShortcuts, MakeShortcutTail(kGroup, kDescription), &bProfiles);
+    const std::vector<std::string> package = PackageShortcuts(hInstall);
     for (const std::vector<std::string>* pPaths : { &startup, &group })
         for (const std::string& strPath : *pPaths)
-            ::DeleteFileA(strPath.c_str());
+            if (!IsPackageShortcut(package, strPath))
+                ::DeleteFileA(strPath.c_str());
     return ERROR_SUCCESS;
 }

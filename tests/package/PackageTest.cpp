@@ -16,6 +16,8 @@
 #include <msi.h>
 #include <msiquery.h>
 #include <objbase.h>
+#include <psapi.h>
+#include <shlwapi.h>
 #include <shlobj.h>
 #include <algorithm>
 #include <fstream>
@@ -29,6 +31,9 @@ const char kPresetRoot[] = "Software\\Aurelon\\Morvane";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kInstallFolder[] = "\\Aurelon 3D Audio Control";
 const char kGroup[] = "\\Accessories\\Multimedia";
+const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
+const char kProfileDir[] = "C:\\aurelon-profile";
 const DWORD kCenter = 39;
 const DWORD kSpace = 38;
 const DWORD kStep = 4369;
@@ -37,6 +42,7 @@ const DWORD kStep = 4369;
 const DWORD kSuccess = ERROR_SUCCESS;
 const DWORD kInstallFailure = ERROR_INSTALL_FAILURE;   // 1603
 const DWORD kUnknownProduct = ERROR_UNKNOWN_PRODUCT;   // 1605
+const DWORD kFunctionFailed = ERROR_FUNCTION_FAILED;   // 1627, Wine's for a failed custom action
 
 // A path from the environment, as Wine shows the Unix file system (drive Z:).
 std::string PathFromEnvironment(const char* pszName)
@@ -94,15 +100,21 @@ std::string Tail(const std::string& path, size_t nLines)
     return text.substr(nStart);
 }
 
+// The verbose log of the last msiexec run.
+std::string MsiexecLog()
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    return std::string(szTemp) + "aurelon-msiexec.log";
+}
+
 // Runs msiexec with arguments and returns its exit code, or ~0 when it does not start or
 // end. Every run keeps a verbose log; a run that goes wrong otherwise than the tests ask
 // of it prints why and the end of its log, so that a failure on another machine can be read
 // from that machine's output.
 DWORD Msiexec(const std::string& arguments)
 {
-    char szTemp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, szTemp);
-    const std::string log = std::string(szTemp) + "aurelon-msiexec.log";
+    const std::string log = MsiexecLog();
     ::DeleteFileA(log.c_str());
 
     CProcess msiexec;
@@ -111,7 +123,7 @@ DWORD Msiexec(const std::string& arguments)
         std::cerr << "msiexec " << arguments << ": did not start\n";
     else if (!msiexec.WaitForExit(60000, &dwCode))
         std::cerr << "msiexec " << arguments << ": did not end within a minute\n";
-    if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct)
+    if (dwCode != kSuccess && dwCode != kInstallFailure && dwCode != kUnknownProduct && dwCode != kFunctionFailed)
         std::cerr << "msiexec " << arguments << ": exit code " << dwCode << "; its log ends:\n"
                   << Tail(log, 40) << "\n";
     return dwCode;
@@ -319,7 +331,45 @@ protected:
         if (m_program.Process().IsRunning())
             m_program.Exit();
         RemoveEverything();
+        if (!m_profileLink.empty())
+        {
+            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, kProfileList);
+            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER, kReconciliation);
+            ::DeleteFileA(m_profileLink.c_str());
+            ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
+            ::RemoveDirectoryA(kProfileDir);
+        }
         ::CoUninitialize();
+    }
+
+    // A profile list with one profile (as Windows with profiles has) sends "-install" to a
+    // Startup folder of its own, apart from the package's; returns its shortcut's path.
+    std::string SendInstallToOwnProfile()
+    {
+        m_profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
+        ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
+        EXPECT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
+                                              "ProfileImagePath", kProfileDir));
+        EXPECT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
+                                              "LocalFile", "Startup"));
+        return m_profileLink;
+    }
+
+    static bool RunInstallOption(const std::string& program)
+    {
+        CProcess install;
+        return install.Start("\"" + program + "\" -install") && install.WaitForExit(20000);
+    }
+
+    // Ends a program that the package started, as its Exit does.
+    static void CloseProgram(HWND hMain)
+    {
+        DWORD dwProcessId = 0;
+        ::GetWindowThreadProcessId(hMain, &dwProcessId);
+        HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
+        ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+        EXPECT_EQ(::WaitForSingleObject(hProcess, 15000), WAIT_OBJECT_0);
+        ::CloseHandle(hProcess);
     }
 
     // Leaves no package installed (whatever a failed test left behind).
@@ -442,7 +492,7 @@ protected:
         return true;
     }
 
-    std::string m_package, m_upgrade, m_package32, m_linkName;
+    std::string m_package, m_upgrade, m_package32, m_linkName, m_profileLink;
     RegistryTexts m_factory;   // the packages' presets, read from their source
     std::vector<std::string> m_startupFolders, m_groupFolders;
     CAurelonProgram m_program;   // its construction clears both hives' preset keys
@@ -591,10 +641,7 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
         ::GetWindowThreadProcessId(hBack, &dwBack);
         return hBack != nullptr && FindTopWindow("TaskBarButtonWindowClass", nullptr, dwBack) != nullptr;
     }, 15000));
-    HANDLE hBackProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwBack);
-    ::PostMessageA(hBack, WM_CLOSE, 0, 0);
-    EXPECT_EQ(::WaitForSingleObject(hBackProcess, 15000), WAIT_OBJECT_0);
-    ::CloseHandle(hBackProcess);
+    CloseProgram(hBack);
 
     // A refused install leaves the running program alone.
     ASSERT_TRUE(m_program.StartResident());
@@ -754,32 +801,11 @@ TEST(PackageRulesTest, LayoutKeepsWindowsInstallersRules)
 }
 
 // "-install" writes into the profiles, the package into the machine's folders: in either
-// order one Startup entry is left, and none after the uninstall. A profile list with one
-// profile (as Windows with profiles has) sends "-install" to a folder of its own.
+// order one Startup entry is left, and none after the uninstall.
 TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
 {
-    const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
-    const char kReconciliation[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation";
-    const char kProfileDir[] = "C:\\aurelon-profile";
-    struct ProfileCleanup
-    {
-        ~ProfileCleanup()
-        {
-            CRegistrySandbox::DeleteKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList");
-            CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER,
-                                        "Software\\Microsoft\\Windows\\CurrentVersion\\SecondaryProfileReconciliation");
-        }
-    } cleanup;
-    const std::string profileLink = std::string(kProfileDir) + "\\Startup" + m_linkName;
-    ::SHCreateDirectoryExA(nullptr, (std::string(kProfileDir) + "\\Startup").c_str(), nullptr);
-    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\User").c_str(),
-                                          "ProfileImagePath", kProfileDir));
-    ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, (std::string(kReconciliation) + "\\Startup").c_str(),
-                                          "LocalFile", "Startup"));
-    auto runInstaller = [] {
-        CProcess install;
-        return install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") && install.WaitForExit(20000);
-    };
+    const std::string profileLink = SendInstallToOwnProfile();
+    auto runInstaller = [] { return RunInstallOption(BinPath("Aurelon3D.exe")); };
     for (bool bPackageFirst : { false, true })
     {
         if (bPackageFirst)
@@ -799,9 +825,6 @@ TEST_F(PackageTest, OneStartupEntryWhicheverWayItWasInstalled)
         EXPECT_FALSE(FileExists(profileLink));
         EXPECT_TRUE(Links(m_startupFolders).empty());
     }
-    ::DeleteFileA(profileLink.c_str());
-    ::RemoveDirectoryA((std::string(kProfileDir) + "\\Startup").c_str());
-    ::RemoveDirectoryA(kProfileDir);
 }
 
 // A program that does not end when asked (its thread stopped here) fails the upgrade at the
@@ -822,4 +845,110 @@ TEST_F(PackageTest, AProgramThatDoesNotEndStopsTheUpgradeBeforeAnyChange)
     ::CloseHandle(hThread);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_package));
     EXPECT_TRUE(m_program.Process().WaitForExit(10000));   // the close request was taken now
+}
+
+// An install, upgrade or uninstall that fails once its files are in place (the failing
+// package's last step) ends with a failure and leaves everything as it was, the shortcut
+// that "-install" wrote included, and a resident program running again. Wine's msiexec
+// rolls back only a failed install: there, a failed upgrade or uninstall is checked for what
+// it shows, the shortcut of "-install" kept until the commit and the program's restart.
+TEST_F(PackageTest, AFailedInstallUpgradeOrUninstallLeavesEverythingAsItWas)
+{
+    const std::string failing = PathFromEnvironment("AURELON_FAILING_PACKAGE");
+    const bool bWine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    const std::string userLink = SendInstallToOwnProfile();
+    const struct
+    {
+        const char* pszName;
+        const std::string* pInstalled;   // installed before, or none
+        const char* pszCommand;
+        bool bWineRollsBack, bWineKeepsUserLink;   // the older version's removal commits at once
+    } cases[] = { { "install", nullptr, "/i", true, true }, { "upgrade", &m_package, "/i", false, false },
+                  { "uninstall", &failing, "/x", false, true } };
+    for (const auto& c : cases)
+        for (bool bResident : { false, true })
+        {
+            SCOPED_TRACE(std::string(c.pszName) + (bResident ? ", resident" : ""));
+            RemoveEverything();
+            ASSERT_TRUE(RunInstallOption(BinPath("Aurelon3D.exe")));
+            if (c.pInstalled != nullptr)
+            {
+                ASSERT_EQ(Msiexec("/i \"" + *c.pInstalled + "\" AURELON_REMOVE_USER_SHORTCUTS=0"), kSuccess);
+            }
+            m_program.UseExecutable(c.pInstalled != nullptr ? ProgramPath(kLayout) : BinPath("Aurelon3D.exe"));
+            ASSERT_TRUE(!bResident || m_program.StartResident());
+            const DWORD dwCode = Msiexec(std::string(c.pszCommand) + " \"" + failing + "\" AURELON_TEST_FAIL=1");
+            EXPECT_TRUE(dwCode == kInstallFailure || dwCode == kFunctionFailed) << dwCode;
+            HWND hMain = nullptr;
+            const bool bRunning = WaitUntil([&] { return (hMain = FindTopWindow("Aurelon3DAudioControl", nullptr)) != nullptr; },
+                                            bResident ? 15000 : 2000);
+            EXPECT_EQ(FileExists(userLink), !bWine || c.bWineKeepsUserLink);
+            if (!bWine || c.bWineRollsBack)
+            {
+                EXPECT_EQ(bRunning, bResident);
+                if (c.pInstalled != nullptr)
+                    ExpectInstalled(kLayout, *c.pInstalled);
+                else
+                    ExpectRemoved(kLayout);
+            }
+            else
+                EXPECT_EQ(FileContents(MsiexecLog()).find(": RestartProgramAfterFailure.") != std::string::npos, bResident);
+            if (hMain != nullptr)
+                CloseProgram(hMain);
+        }
+}
+
+// A copy of the program with a msi.dll or a version.dll that lacks every function, beside it
+// and in its working directory, where Wine (told to prefer them, as Windows does) finds it
+// first: the copy takes the system's. Its "-install" asks msi.dll about the installed package
+// and writes nothing; the About box loads version.dll from the system directory. One DLL at a
+// time: Wine's own msi.dll, unlike Windows's, would import a planted version.dll.
+TEST_F(PackageTest, APlantedMsiOrVersionDllIsNeverLoaded)
+{
+    ASSERT_EQ(Install(m_package), kSuccess);
+    char szPath[MAX_PATH] = "", szSystem[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szPath);
+    ::GetSystemDirectoryA(szSystem, MAX_PATH);
+    const std::string folder = std::string(szPath) + "aurelon-planted", work = folder + "\\work";
+    const std::string program = folder + "\\AurelonPlanted.exe", userLink = SendInstallToOwnProfile();
+    ::SHCreateDirectoryExA(nullptr, work.c_str(), nullptr);
+    EXPECT_TRUE(::CopyFileA(BinPath("Aurelon3D.exe").c_str(), program.c_str(), FALSE));
+    auto plant = [&](const char* pszDll, bool bPlant) {
+        CRegistrySandbox::SetText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\AurelonPlanted.exe\\DllOverrides",
+                                  pszDll, "native,builtin");
+        for (const std::string& dll : { folder + "\\" + pszDll + ".dll", work + "\\" + pszDll + ".dll" })
+            EXPECT_TRUE(bPlant ? ::CopyFileA(BinPath("nofunctions.dll").c_str(), dll.c_str(), FALSE) : ::DeleteFileA(dll.c_str()));
+    };
+    ::GetCurrentDirectoryA(MAX_PATH, szPath);
+    ::SetCurrentDirectoryA(work.c_str());   // the copy's working directory
+    plant("msi", true);
+    EXPECT_TRUE(RunInstallOption(program));
+    EXPECT_FALSE(FileExists(userLink));
+    plant("msi", false);
+    plant("version", true);
+    m_program.UseExecutable(program);
+    if (m_program.StartResident())
+    {
+        m_program.Command(IDM_ABOUTBOX);
+        EXPECT_NE(WaitForDialog("About Aurelon 3D Audio", m_program.Process().GetId()), nullptr);
+        HMODULE hModules[256];
+        DWORD cb = 0;
+        std::string version;
+        // EnumProcessModules on another process fails in the emulated 32-bit Wine (measured).
+        if (!::EnumProcessModules(m_program.Process().GetHandle(), hModules, sizeof(hModules), &cb))
+            std::cout << "[   NOTE   ] no module list of another process here: version.dll unchecked\n";
+        for (DWORD i = 0; i < cb / sizeof(HMODULE); ++i)
+        {
+            char szModule[MAX_PATH] = "";
+            ::GetModuleFileNameExA(m_program.Process().GetHandle(), hModules[i], szModule, MAX_PATH);
+            version = lstrcmpiA(::PathFindFileNameA(szModule), "version.dll") == 0 ? szModule : version;
+        }
+        EXPECT_TRUE(cb == 0 || lstrcmpiA(version.c_str(), (std::string(szSystem) + "\\version.dll").c_str()) == 0) << version;
+        EXPECT_TRUE(m_program.Exit());
+    }
+    plant("version", false);
+    ::SetCurrentDirectoryA(szPath);
+    CRegistrySandbox::DeleteKey(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\AurelonPlanted.exe");
+    for (const std::string& file : { program, work, folder })
+        EXPECT_TRUE(::DeleteFileA(file.c_str()) || ::RemoveDirectoryA(file.c_str())) << file;
 }

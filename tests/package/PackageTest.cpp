@@ -28,7 +28,7 @@ namespace
 const char kPresetRoot[] = "Software\\Aurelon\\Morvane";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kInstallFolder[] = "\\Aurelon 3D Audio Control";
-const char kGroup[] = "\\Accessories\\Multimedia";
+const char kGroup[] = "";   // the Programs folder itself, in every language
 const DWORD kCenter = 39;
 const DWORD kSpace = 38;
 const DWORD kStep = 4369;

@@ -131,21 +131,16 @@ class Camera:
         resources and code page by LC_ALL (the locales of scripts/lib/wine.sh)."""
         saved = dict(self.d.env)
         self.d.env.update(LC_ALL=locale, LOCPATH=os.environ["AURELON_LOCPATH"])
-        try:
-            process = self.start()
-            panel = self.d.open_panel()
-            self.d.move(panel.left - 40, panel.top - 40)
-            self.save("panel-%s.png" % name, panel)
-            menu = self.d.open_tray_menu()
-            self.d.move(menu.left - 30, menu.top)
-            self.d.choose(menu, 1, 3)
-            about = poll(lambda: next((w for w in self.d.windows("#32770") if w.visible and w.handle != panel.handle),
-                                      None), "the About box")
-            self.save("about-%s.png" % name, about)
-            self.d.key("Escape")
-            self.stop(process)
-        finally:
-            self.d.env = saved
+        process = self.start()
+        panel = self.d.open_panel()
+        self.d.move(panel.left - 40, panel.top - 40)
+        self.save("panel-%s.png" % name, panel)
+        self.d.choose(self.d.open_tray_menu(), 1, 3)
+        self.save("about-%s.png" % name, poll(lambda: next(
+            (w for w in self.d.windows("#32770") if w.visible and w.handle != panel.handle), None), "the About box"))
+        self.d.key("Escape")
+        self.stop(process)
+        self.d.env = saved
 
     def run(self):
         os.makedirs(self.outdir, exist_ok=True)

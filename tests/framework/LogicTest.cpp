@@ -3,7 +3,6 @@
 #include "app/AudioControlApp.h"
 #include "app/DelayLoad.h"
 #include "app/TaskBarButton.h"
-#include "framework/Dialog.h"
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 #include "panel/Preset.h"
@@ -31,17 +30,6 @@ TEST(TipTextTest, CutsTo63BytesWithoutSplittingDoubleByteCharacters)
     EXPECT_EQ(std::string(szTip), std::string(61, 'a') + "\x82\xA0");   // it fits exactly
     CopyTipText(szTip, (text + "\x82\xA0").c_str(), 1252);
     EXPECT_EQ(std::string(szTip), text + "\x82");        // a single-byte page cuts anywhere
-}
-
-TEST(CharacterCountTest, CountsADoubleByteCharacterOnce)
-{
-    // "\x82\xA0" is one Shift-JIS character; "\xE4" is one character (a-umlaut) in 1252.
-    const struct { const char* pszText; UINT nCodePage; int nCount; } cases[] = {
-        { "", 932, 0 }, { "ab", 932, 2 }, { "\x82\xA0\x82\xA0" "a", 932, 3 }, { "a\x82", 932, 2 },
-        { "\x82\xA0", 1252, 2 }, { "\xE4\xF6", 1252, 2 },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CharacterCount(c.pszText, c.nCodePage), c.nCount) << c.pszText << " in " << c.nCodePage;
 }
 
 TEST(LevelTextTest, ReadsLikeAtoiWithoutOverflow)

@@ -4,9 +4,10 @@
 // locales from scripts/lib/wine.sh), and the program inherits it. The windows are read from
 // outside in UTF-16.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cwctype>
 #include "AurelonProgram.h"
 #include "LogPixels.h"
-#include "RegistrySandbox.h"
 #include "resource.h"
 
 namespace
@@ -14,37 +15,37 @@ namespace
 struct Language
 {
     LANGID nLanguage;               // primary language
-    UINT nCodePage;
-    const wchar_t* pszFace;         // the dialogs' font
-    int nPoints;
-    const wchar_t* pszTitle;        // the panel's title and the tray tip
+    UINT nCodePage;                 // 932: the dialogs are in MS UI Gothic 9, else MS Sans Serif 8
+    const wchar_t* pszTitle;        // the panel's title, the string of the tray tip too
     const wchar_t* pszCenter;       // the Center label on an SRS chip
     const wchar_t* pszDescriptionCaption;
     const wchar_t* pszAboutCaption;
     const wchar_t* pszLimitMessage; // a description one character too long
     const wchar_t* pszDefault;      // a preset's description when none is stored
     const wchar_t* pszSample;       // repeated to the length limit
+    const wchar_t* apszMenus[2];    // the first items of the tray menu and the preset menu
+    const wchar_t* pszNoticeLabel;  // the already-running notice's label of the tray picture
 };
 
 const Language kLanguages[] = {
-    { LANG_ENGLISH, 1252, L"MS Sans Serif", 8, L"Aurelon SRS 3D Audio", L"&Center",
-      L"Change Description", L"About Aurelon 3D Audio",
-      L"Please enter no more than 100 characters.", L"Preset", L"Wide stage, clear voices " },
-    { LANG_GERMAN, 1252, L"MS Sans Serif", 8, L"Aurelon SRS 3D-Audio", L"&Mitte",
-      L"Beschreibung ändern", L"Info über Aurelon 3D-Audio",
-      L"Bitte geben Sie höchstens 100 Zeichen ein.", L"Voreinstellung", L"Größere Räume, weiß " },
-    { LANG_FRENCH, 1252, L"MS Sans Serif", 8, L"Aurelon SRS Audio 3D", L"&Centre",
-      L"Modifier la description", L"À propos d'Aurelon Audio 3D",
-      L"Entrez au plus 100 caractères.", L"Préréglage", L"Scène élargie, voix " },
-    { LANG_SPANISH, 1252, L"MS Sans Serif", 8, L"Aurelon SRS Audio 3D", L"&Centro",
-      L"Cambiar descripción", L"Acerca de Aurelon Audio 3D",
-      L"Escriba como máximo 100 caracteres.", L"Preajuste", L"Música más envolvente, año " },
-    { LANG_ITALIAN, 1252, L"MS Sans Serif", 8, L"Aurelon SRS Audio 3D", L"&Centro",
-      L"Modifica descrizione", L"Informazioni su Aurelon Audio 3D",
-      L"Immettere al massimo 100 caratteri.", L"Preimpostazione", L"Più profondità è " },
-    { LANG_JAPANESE, 932, L"MS UI Gothic", 9, L"Aurelon SRS 3D オーディオ", L"中央(&C)",
-      L"説明の変更", L"Aurelon 3D オーディオのバージョン情報",
-      L"100 文字以内で入力してください。", L"プリセット", L"映画館のような広がりと澄んだ声、" },
+    { LANG_ENGLISH, 1252, L"Aurelon SRS 3D Audio", L"&Center", L"Change Description", L"About Aurelon 3D Audio",
+      L"Please enter no more than 100 characters.", L"Preset", L"Wide stage, clear voices ",
+      { L"&Settings...", L"&Save Settings" }, L"Task Bar Notification Icon:" },
+    { LANG_GERMAN, 1252, L"Aurelon SRS 3D-Audio", L"&Mitte", L"Beschreibung ändern", L"Info über Aurelon 3D-Audio",
+      L"Bitte geben Sie höchstens 100 Zeichen ein.", L"Voreinstellung", L"Größere Räume, weiß ",
+      { L"&Einstellungen...", L"Einstellungen &speichern" }, L"Symbol im Infobereich:" },
+    { LANG_FRENCH, 1252, L"Aurelon SRS Audio 3D", L"&Centre", L"Modifier la description", L"À propos d'Aurelon Audio 3D",
+      L"Entrez au plus 100 caractères.", L"Préréglage", L"Scène élargie, voix ",
+      { L"&Paramètres...", L"&Enregistrer les réglages" }, L"Icône de la zone de notification :" },
+    { LANG_SPANISH, 1252, L"Aurelon SRS Audio 3D", L"&Centro", L"Cambiar descripción", L"Acerca de Aurelon Audio 3D",
+      L"Escriba como máximo 100 caracteres.", L"Preajuste", L"Música más envolvente, año ",
+      { L"&Configuración...", L"&Guardar configuración" }, L"Icono del área de notificación:" },
+    { LANG_ITALIAN, 1252, L"Aurelon SRS Audio 3D", L"&Centro", L"Modifica descrizione", L"Informazioni su Aurelon Audio 3D",
+      L"Immettere al massimo 100 caratteri.", L"Preimpostazione", L"Più profondità è ",
+      { L"Impo&stazioni...", L"&Salva impostazioni" }, L"Icona nell'area di notifica:" },
+    { LANG_JAPANESE, 932, L"Aurelon SRS 3D オーディオ", L"中央(&C)", L"説明の変更", L"Aurelon 3D オーディオのバージョン情報",
+      L"100 文字以内で入力してください。", L"プリセット", L"映画館のような広がりと澄んだ声、",
+      { L"設定(&S)...", L"設定の保存(&S)" }, L"通知領域のアイコン:" },
 };
 const int kLimit = 100;
 
@@ -64,27 +65,19 @@ std::string InCodePage(const std::wstring& text, UINT nCodePage)
     return bytes;
 }
 
-// A visible dialog of the program other than the panel, with this caption (nullptr: any).
-HWND WaitForOwnDialog(const CAurelonProgram& program, const wchar_t* pszCaption)
+// A visible dialog of the program with this caption (this process has the program's code page).
+HWND DialogOf(CAurelonProgram& program, const wchar_t* pszCaption)
 {
-    HWND hFound = nullptr;
-    DWORD dwProcessId = 0;
-    ::GetWindowThreadProcessId(program.Panel(), &dwProcessId);
-    WaitUntil([&] {
-        for (HWND hWnd : FindTopWindows("#32770", nullptr, dwProcessId))
-            if (hWnd != program.Panel() && ::IsWindowVisible(hWnd) && (pszCaption == nullptr || TextOf(hWnd) == pszCaption))
-                hFound = hWnd;
-        return hFound != nullptr;
-    });
-    return hFound;
+    return WaitForDialog(InCodePage(pszCaption, CP_ACP).c_str(), program.Process().GetId());
 }
 
 // Every text of the window's labels, buttons and boxes fits its control, measured in the
 // language's dialog font at the DPI (a check box also holds its box).
 void ExpectTextsFit(HWND hDlg, const Language& lang, int nDpi)
 {
-    HFONT hFont = ::CreateFontW(-::MulDiv(lang.nPoints, nDpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                DEFAULT_CHARSET, 0, 0, 0, 0, lang.pszFace);
+    const bool bJapanese = lang.nCodePage == 932;
+    HFONT hFont = ::CreateFontW(-::MulDiv(bJapanese ? 9 : 8, nDpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, 0, 0, 0, 0, bJapanese ? L"MS UI Gothic" : L"MS Sans Serif");
     HDC hdc = ::GetDC(nullptr);
     HGDIOBJ hOld = ::SelectObject(hdc, hFont);
     for (HWND hCtl = ::GetWindow(hDlg, GW_CHILD); hCtl != nullptr; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT))
@@ -95,10 +88,9 @@ void ExpectTextsFit(HWND hDlg, const Language& lang, int nDpi)
         const bool bStatic = lstrcmpiW(szClass, L"Static") == 0 && (lStyle & SS_TYPEMASK) <= SS_RIGHT;
         const bool bButton = lstrcmpiW(szClass, L"Button") == 0 && (lStyle & BS_TYPEMASK) != BS_OWNERDRAW;
         const std::wstring text = TextOf(hCtl);
-        if ((!bStatic && !bButton) || text.empty())
-            continue;
         RECT rcCtl;
-        ::GetClientRect(hCtl, &rcCtl);
+        if ((!bStatic && !bButton) || text.empty() || !::GetClientRect(hCtl, &rcCtl))
+            continue;
         const int nBox = (lStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX && bButton ? ::MulDiv(17, nDpi, 96) : 0;
         RECT rc = { 0, 0, rcCtl.right - nBox - (bButton && !nBox ? ::MulDiv(6, nDpi, 96) : 0), 0 };
         UINT uFormat = bStatic ? DT_WORDBREAK | ((lStyle & SS_NOPREFIX) ? DT_NOPREFIX : 0) : DT_SINGLELINE;
@@ -106,31 +98,59 @@ void ExpectTextsFit(HWND hDlg, const Language& lang, int nDpi)
         EXPECT_LE(rc.right + nBox, rcCtl.right) << nDpi << " DPI: " << InCodePage(text, CP_UTF8);
         EXPECT_LE(rc.bottom, rcCtl.bottom) << nDpi << " DPI: " << InCodePage(text, CP_UTF8);
     }
-    ::SelectObject(hdc, hOld);
+    ::DeleteObject(::SelectObject(hdc, hOld));
     ::ReleaseDC(nullptr, hdc);
-    ::DeleteObject(hFont);
+}
+
+// Both menus as the program loads them (another process's menu cannot be read under Wine;
+// this process picks resources by the same language): their first items, and no mnemonic
+// twice in a menu.
+void ExpectMenus(const Language& lang)
+{
+    HMODULE hProgram = ::LoadLibraryExA(BinPath("Aurelon3D.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const UINT anMenus[2] = { IDR_TRAYMENU, IDR_PRESETMENU };
+    for (int i = 0; i < 2; ++i)
+    {
+        HMENU hMenu = ::LoadMenuW(hProgram, MAKEINTRESOURCEW(anMenus[i]));
+        std::wstring mnemonics;
+        for (int nItem = 0; nItem < ::GetMenuItemCount(::GetSubMenu(hMenu, 0)); ++nItem)
+        {
+            wchar_t szItem[128] = L"";
+            ::GetMenuStringW(::GetSubMenu(hMenu, 0), static_cast<UINT>(nItem), szItem, 128, MF_BYPOSITION);
+            EXPECT_TRUE(nItem != 0 || std::wstring(szItem) == lang.apszMenus[i]) << InCodePage(szItem, CP_UTF8);
+            if (const wchar_t* pAmp = wcschr(szItem, L'&'))
+                mnemonics += static_cast<wchar_t>(towlower(pAmp[1]));
+        }
+        std::sort(mnemonics.begin(), mnemonics.end());
+        EXPECT_TRUE(std::adjacent_find(mnemonics.begin(), mnemonics.end()) == mnemonics.end()) << InCodePage(mnemonics, CP_UTF8);
+        ::DestroyMenu(hMenu);
+    }
+    ::FreeLibrary(hProgram);
 }
 
 // This run's language: the row of the user's language.
-const Language* RunLanguage()
+class LanguageTest : public ::testing::Test
 {
-    for (const Language& lang : kLanguages)
-        if (lang.nLanguage == PRIMARYLANGID(::GetUserDefaultUILanguage()))
-            return &lang;
-    return nullptr;
-}
+protected:
+    void SetUp() override
+    {
+        for (const Language& row : kLanguages)
+            if (row.nLanguage == PRIMARYLANGID(::GetUserDefaultUILanguage()))
+                m_pLang = &row;
+        ASSERT_NE(m_pLang, nullptr) << "no row for language " << ::GetUserDefaultUILanguage();
+    }
+    const Language* m_pLang = nullptr;
+};
 
 // The Change Description dialog of preset 1, or nullptr.
-HWND OpenDescription(const CAurelonProgram& program, const Language& lang)
+HWND OpenDescription(CAurelonProgram& program, const Language& lang)
 {
-    return program.PresetMenu(IDC_PRESET1, 3) ? WaitForOwnDialog(program, lang.pszDescriptionCaption) : nullptr;
+    return program.PresetMenu(IDC_PRESET1, 3) ? DialogOf(program, lang.pszDescriptionCaption) : nullptr;
 }
 
-TEST(LanguageTest, EveryWindowSpeaksTheLanguageAndEveryTextFits)
+TEST_F(LanguageTest, EveryWindowSpeaksTheLanguageAndEveryTextFits)
 {
-    const Language* pLang = RunLanguage();
-    ASSERT_NE(pLang, nullptr) << "no row for language " << ::GetUserDefaultUILanguage();
-    const Language& lang = *pLang;
+    const Language& lang = *m_pLang;
     for (int nDpi : { 96, 144 })
     {
         CLogPixels dpi(static_cast<DWORD>(nDpi));
@@ -141,9 +161,10 @@ TEST(LanguageTest, EveryWindowSpeaksTheLanguageAndEveryTextFits)
         EXPECT_EQ(TextOf(program.Control(IDC_CENTER_LABEL)), lang.pszCenter);
         EXPECT_EQ(program.ToolTipText(IDC_PRESET1), InCodePage(lang.pszDefault, lang.nCodePage));
         ExpectTextsFit(program.Panel(), lang, nDpi);
+        ExpectMenus(lang);
 
         program.Command(IDM_ABOUTBOX);
-        HWND hAbout = WaitForOwnDialog(program, lang.pszAboutCaption);
+        HWND hAbout = DialogOf(program, lang.pszAboutCaption);
         ASSERT_NE(hAbout, nullptr);
         ExpectTextsFit(hAbout, lang, nDpi);
         PressDialogButton(hAbout, IDOK);
@@ -155,8 +176,9 @@ TEST(LanguageTest, EveryWindowSpeaksTheLanguageAndEveryTextFits)
 
         CProcess second;
         ASSERT_TRUE(second.Start("\"" + BinPath("Aurelon3D.exe") + "\""));
-        HWND hNotice = WaitForOwnDialog(program, L"Aurelon 3D Audio Control");
+        HWND hNotice = DialogOf(program, L"Aurelon 3D Audio Control");
         ASSERT_NE(hNotice, nullptr);
+        EXPECT_NE(::FindWindowExW(hNotice, nullptr, L"Static", lang.pszNoticeLabel), nullptr);
         ExpectTextsFit(hNotice, lang, nDpi);
         PressDialogButton(hNotice, IDOK);
         EXPECT_TRUE(second.WaitForExit(10000));
@@ -164,11 +186,9 @@ TEST(LanguageTest, EveryWindowSpeaksTheLanguageAndEveryTextFits)
     }
 }
 
-TEST(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
+TEST_F(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
 {
-    const Language* pLang = RunLanguage();
-    ASSERT_NE(pLang, nullptr) << "no row for language " << ::GetUserDefaultUILanguage();
-    const Language& lang = *pLang;
+    const Language& lang = *m_pLang;
     std::wstring description;
     while (description.size() < kLimit)
         description += lang.pszSample;
@@ -180,7 +200,7 @@ TEST(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
     // One character too many: refused, with the count the user sees.
     ::SetWindowTextW(::GetDlgItem(hDlg, IDC_DESCRIPTION), (description + lang.pszSample[0]).c_str());
     PressDialogButton(hDlg, IDOK);
-    HWND hBox = WaitForOwnDialog(program, L"Aurelon3D");
+    HWND hBox = DialogOf(program, L"Aurelon3D");
     ASSERT_NE(hBox, nullptr);
     EXPECT_EQ(TextOf(::GetDlgItem(hBox, 0xFFFF)), lang.pszLimitMessage);
     PressDialogButton(hBox, IDOK);
@@ -193,8 +213,8 @@ TEST(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
 
     wchar_t szStored[256] = L"";
     DWORD cbStored = sizeof(szStored);
-    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Aurelon\\Morvane\\Preset1", L"Description",
-                             RRF_RT_REG_SZ, nullptr, szStored, &cbStored), ERROR_SUCCESS);
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Aurelon\\Morvane\\Preset1", L"Description", RRF_RT_REG_SZ,
+                   nullptr, szStored, &cbStored);
     EXPECT_EQ(std::wstring(szStored), description);
     ASSERT_TRUE(program.StartResident());   // read back as the same text
     EXPECT_EQ(program.ToolTipText(IDC_PRESET1), InCodePage(description, lang.nCodePage));

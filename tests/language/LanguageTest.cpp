@@ -8,6 +8,7 @@
 #include <cwctype>
 #include "AurelonProgram.h"
 #include "LogPixels.h"
+#include "RegistrySandbox.h"
 #include "resource.h"
 
 namespace
@@ -25,27 +26,31 @@ struct Language
     const wchar_t* pszSample;       // repeated to the length limit
     const wchar_t* apszMenus[2];    // the first items of the tray menu and the preset menu
     const wchar_t* pszNoticeLabel;  // the already-running notice's label of the tray picture
+    const wchar_t* apszGroup[2];    // Accessories and Multimedia, as Windows XP names them
 };
 
 const Language kLanguages[] = {
     { LANG_ENGLISH, 1252, L"Aurelon SRS 3D Audio", L"&Center", L"Change Description", L"About Aurelon 3D Audio",
       L"Please enter no more than 100 characters.", L"Preset", L"Wide stage, clear voices ",
-      { L"&Settings...", L"&Save Settings" }, L"Task Bar Notification Icon:" },
+      { L"&Settings...", L"&Save Settings" }, L"Task Bar Notification Icon:",
+      { L"Accessories", L"Multimedia" } },
     { LANG_GERMAN, 1252, L"Aurelon SRS 3D-Audio", L"&Mitte", L"Beschreibung ändern", L"Info über Aurelon 3D-Audio",
       L"Bitte geben Sie höchstens 100 Zeichen ein.", L"Voreinstellung", L"Größere Räume, weiß ",
-      { L"&Einstellungen...", L"Einstellungen &speichern" }, L"Symbol im Infobereich:" },
+      { L"&Einstellungen...", L"Einstellungen &speichern" }, L"Symbol im Infobereich:", { L"Zubehör", L"Unterhaltungsmedien" } },
     { LANG_FRENCH, 1252, L"Aurelon SRS Audio 3D", L"&Centre", L"Modifier la description", L"À propos d'Aurelon Audio 3D",
       L"Entrez au plus 100 caractères.", L"Préréglage", L"Scène élargie, voix ",
-      { L"&Paramètres...", L"&Enregistrer les réglages" }, L"Icône de la zone de notification :" },
+      { L"&Paramètres...", L"&Enregistrer les réglages" }, L"Icône de la zone de notification :",
+      { L"Accessoires", L"Divertissement" } },
     { LANG_SPANISH, 1252, L"Aurelon SRS Audio 3D", L"&Centro", L"Cambiar descripción", L"Acerca de Aurelon Audio 3D",
       L"Escriba como máximo 100 caracteres.", L"Preajuste", L"Música más envolvente, año ",
-      { L"&Configuración...", L"&Guardar configuración" }, L"Icono del área de notificación:" },
+      { L"&Configuración...", L"&Guardar configuración" }, L"Icono del área de notificación:",
+      { L"Accesorios", L"Entretenimiento" } },
     { LANG_ITALIAN, 1252, L"Aurelon SRS Audio 3D", L"&Centro", L"Modifica descrizione", L"Informazioni su Aurelon Audio 3D",
       L"Immettere al massimo 100 caratteri.", L"Preimpostazione", L"Più profondità è ",
-      { L"Impo&stazioni...", L"&Salva impostazioni" }, L"Icona nell'area di notifica:" },
+      { L"Impo&stazioni...", L"&Salva impostazioni" }, L"Icona nell'area di notifica:", { L"Accessori", L"Svago" } },
     { LANG_JAPANESE, 932, L"Aurelon SRS 3D オーディオ", L"中央(&C)", L"説明の変更", L"Aurelon 3D オーディオのバージョン情報",
       L"100 文字以内で入力してください。", L"プリセット", L"映画館のような広がりと澄んだ声、",
-      { L"設定(&S)...", L"設定の保存(&S)" }, L"通知領域のアイコン:" },
+      { L"設定(&S)...", L"設定の保存(&S)" }, L"通知領域のアイコン:", { L"アクセサリ", L"エンターテイメント" } },
 };
 const int kLimit = 100;
 
@@ -218,5 +223,31 @@ TEST_F(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
     EXPECT_EQ(std::wstring(szStored), description);
     ASSERT_TRUE(program.StartResident());   // read back as the same text
     EXPECT_EQ(program.ToolTipText(IDC_PRESET1), InCodePage(description, lang.nCodePage));
+}
+
+TEST_F(LanguageTest, InstallPutsTheShortcutIntoTheGroupOfTheSystemsLanguage)
+{
+    const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    std::vector<BYTE> programs, startup;
+    DWORD dwType = 0;
+    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kShellFolders, "Programs", &dwType, programs));
+    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kShellFolders, "Startup", &dwType, startup));
+    // The group's folders as that language's Windows has them ("-install" makes none).
+    std::vector<std::string> folders = { reinterpret_cast<const char*>(programs.data()) };
+    for (const wchar_t* pszFolder : m_pLang->apszGroup)
+        folders.push_back(folders.back() + "\\" + InCodePage(pszFolder, CP_ACP));
+    const BOOL bMadeParent = ::CreateDirectoryA(folders[1].c_str(), nullptr);
+    const BOOL bMadeGroup = ::CreateDirectoryA(folders[2].c_str(), nullptr);
+    const std::string link = folders[2] + "\\Aurelon 3D Audio Control.lnk";
+    CProcess install;
+    ASSERT_TRUE(install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
+    EXPECT_TRUE(install.WaitForExit(20000));
+    EXPECT_NE(::GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES) << link;
+    ::DeleteFileA(link.c_str());
+    ::DeleteFileA((reinterpret_cast<const char*>(startup.data()) + std::string("\\Aurelon 3D Audio Control.lnk")).c_str());
+    if (bMadeGroup)
+        ::RemoveDirectoryA(folders[2].c_str());
+    if (bMadeParent)
+        ::RemoveDirectoryA(folders[1].c_str());
 }
 }

@@ -8,8 +8,8 @@
 #include <cwctype>
 #include "AurelonProgram.h"
 #include "LogPixels.h"
-#include "RegistrySandbox.h"
 #include "resource.h"
+#include <shlobj.h>
 
 namespace
 {
@@ -227,27 +227,19 @@ TEST_F(LanguageTest, DescriptionAtTheLimitIsKeptWholeThroughTheRegistry)
 
 TEST_F(LanguageTest, InstallPutsTheShortcutIntoTheGroupOfTheSystemsLanguage)
 {
-    const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    std::vector<BYTE> programs, startup;
-    DWORD dwType = 0;
-    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kShellFolders, "Programs", &dwType, programs));
-    ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kShellFolders, "Startup", &dwType, startup));
     // The group's folders as that language's Windows has them ("-install" makes none).
-    std::vector<std::string> folders = { reinterpret_cast<const char*>(programs.data()) };
-    for (const wchar_t* pszFolder : m_pLang->apszGroup)
-        folders.push_back(folders.back() + "\\" + InCodePage(pszFolder, CP_ACP));
-    const BOOL bMadeParent = ::CreateDirectoryA(folders[1].c_str(), nullptr);
-    const BOOL bMadeGroup = ::CreateDirectoryA(folders[2].c_str(), nullptr);
-    const std::string link = folders[2] + "\\Aurelon 3D Audio Control.lnk";
+    char szPrograms[MAX_PATH] = "", szStartup[MAX_PATH] = "";
+    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, szPrograms, CSIDL_PROGRAMS, FALSE));
+    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, szStartup, CSIDL_STARTUP, FALSE));
+    const std::string parent = szPrograms + ("\\" + InCodePage(m_pLang->apszGroup[0], CP_ACP));
+    const std::string group = parent + "\\" + InCodePage(m_pLang->apszGroup[1], CP_ACP);
+    ::CreateDirectoryA(parent.c_str(), nullptr);
+    ::CreateDirectoryA(group.c_str(), nullptr);
     CProcess install;
-    ASSERT_TRUE(install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install"));
-    EXPECT_TRUE(install.WaitForExit(20000));
-    EXPECT_NE(::GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES) << link;
-    ::DeleteFileA(link.c_str());
-    ::DeleteFileA((reinterpret_cast<const char*>(startup.data()) + std::string("\\Aurelon 3D Audio Control.lnk")).c_str());
-    if (bMadeGroup)
-        ::RemoveDirectoryA(folders[2].c_str());
-    if (bMadeParent)
-        ::RemoveDirectoryA(folders[1].c_str());
+    ASSERT_TRUE(install.Start("\"" + BinPath("Aurelon3D.exe") + "\" -install") && install.WaitForExit(20000));
+    EXPECT_TRUE(::DeleteFileA((group + "\\Aurelon 3D Audio Control.lnk").c_str())) << group;
+    ::DeleteFileA((szStartup + std::string("\\Aurelon 3D Audio Control.lnk")).c_str());
+    ::RemoveDirectoryA(group.c_str());   // only when empty: then this test made it
+    ::RemoveDirectoryA(parent.c_str());
 }
 }

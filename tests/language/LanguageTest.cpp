@@ -229,8 +229,8 @@ TEST_F(LanguageTest, InstallPutsTheShortcutIntoTheGroupOfTheSystemsLanguage)
 {
     // The group's folders as that language's Windows has them ("-install" makes none).
     char szPrograms[MAX_PATH] = "", szStartup[MAX_PATH] = "";
-    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, szPrograms, CSIDL_PROGRAMS, FALSE));
-    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, szStartup, CSIDL_STARTUP, FALSE));
+    ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, szPrograms, CSIDL_PROGRAMS, FALSE) &&
+                ::SHGetSpecialFolderPathA(nullptr, szStartup, CSIDL_STARTUP, FALSE));
     const std::string parent = szPrograms + ("\\" + InCodePage(m_pLang->apszGroup[0], CP_ACP));
     const std::string group = parent + "\\" + InCodePage(m_pLang->apszGroup[1], CP_ACP);
     ::CreateDirectoryA(parent.c_str(), nullptr);

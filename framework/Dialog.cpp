@@ -129,16 +129,29 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
     }
 }
 
+int CharacterCount(LPCSTR lpszText, UINT nCodePage)
+{
+    int nCount = 0;
+    for (const char* p = lpszText; *p != '\0'; ++nCount)
+        p += ::IsDBCSLeadByteEx(nCodePage, static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1;
+    return nCount;
+}
+
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars)
 {
     if (pDX->m_bFail)
         return;
     if (!pDX->m_bSaveAndValidate)
     {
-        ::SendMessageA(pDX->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
+        // Windows 2000 and XP keep an ANSI edit control's text in the ANSI code page and
+        // count its limit in bytes: room for nChars of the widest characters.
+        CPINFO info = {};
+        UINT nMaxCharSize = ::GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 1;
+        ::SendMessageA(pDX->m_hWndLastControl, EM_LIMITTEXT,
+                       static_cast<WPARAM>(nChars) * nMaxCharSize, 0);
         return;
     }
-    if (value.size() <= static_cast<size_t>(nChars))
+    if (CharacterCount(value.c_str()) <= nChars)
         return;
     char szCount[16];
     wsprintfA(szCount, "%d", nChars);

@@ -28,9 +28,12 @@ public:
 // Binds control nIDC to rControl once; its messages then reach rControl's table.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value);
-// Limits an edit to nChars; on save refuses a longer text with a message and
-// gives the edit the focus with its text selected.
+// Limits an edit to nChars characters as the user counts them (a double-byte character
+// of the ANSI code page is one); on save refuses a longer text with a message and gives
+// the edit the focus with its text selected.
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars);
+// The characters of a text in a code page; a lead byte at the very end counts as one.
+int CharacterCount(LPCSTR lpszText, UINT nCodePage = CP_ACP);
 
 class CDialog : public CWnd
 {

@@ -17,6 +17,28 @@ namespace
 const DWORD kTimeoutMs = 10000;
 const DWORD kPollMs = 100;
 
+// The program's string 506 in each of its languages, as the system's ANSI code page writes
+// it; a name that this code page cannot write names no folder here.
+std::vector<std::string> ProgramGroups()
+{
+    static const char* const kGroups[] = {
+        u8"Accessories\\Multimedia", u8"Zubehör\\Unterhaltungsmedien", u8"Accessoires\\Divertissement",
+        u8"Accesorios\\Entretenimiento", u8"Accessori\\Svago", u8"アクセサリ\\エンターテイメント",
+    };
+    std::vector<std::string> groups;
+    for (const char* pszGroup : kGroups)
+    {
+        WCHAR szWide[MAX_PATH];
+        char szGroup[MAX_PATH];
+        BOOL bLost = FALSE;
+        if (::MultiByteToWideChar(CP_UTF8, 0, pszGroup, -1, szWide, MAX_PATH) > 0 &&
+            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, szWide, -1, szGroup, MAX_PATH, NULL, &bLost) > 0 &&
+            !bLost)
+            groups.push_back(szGroup);
+    }
+    return groups;
+}
+
 // Waits for the end of the window's process, or of the window when the process cannot be
 // opened. TRUE when it ended in time.
 BOOL WaitForEnd(HWND hMain, HANDLE hProcess)
@@ -95,16 +117,18 @@ extern "C" UINT __stdcall CloseProgram(MSIHANDLE hInstall)
 extern "C" UINT __stdcall RemoveUserShortcuts(MSIHANDLE hInstall)
 {
     const char kDescription[] = "Aurelon 3D Audio Control";   // the program's string 111
-    const char kGroup[] = "Accessories\\Multimedia";           // and its string 506
     BOOL bProfiles = FALSE;
-    const std::vector<std::string> startup =
+    std::vector<std::string> paths =
         ShortcutPaths(kStartupShortcuts, MakeShortcutTail(NULL, kDescription), &bProfiles);
-    const std::vector<std::string> group =
-        ShortcutPaths(kProgramShortcuts, MakeShortcutTail(kGroup, kDescription), &bProfiles);
+    for (const std::string& strGroup : ProgramGroups())
+    {
+        const std::vector<std::string> group =
+            ShortcutPaths(kProgramShortcuts, MakeShortcutTail(strGroup.c_str(), kDescription), &bProfiles);
+        paths.insert(paths.end(), group.begin(), group.end());
+    }
     const std::vector<std::string> package = PackageShortcuts(hInstall);
-    for (const std::vector<std::string>* pPaths : { &startup, &group })
-        for (const std::string& strPath : *pPaths)
-            if (!IsPackageShortcut(package, strPath))
-                ::DeleteFileA(strPath.c_str());
+    for (const std::string& strPath : paths)
+        if (!IsPackageShortcut(package, strPath))
+            ::DeleteFileA(strPath.c_str());
     return ERROR_SUCCESS;
 }

@@ -172,15 +172,21 @@ void CPanelDlg::LoadLogo()
     ::DeleteDC(hdc);
 }
 
-// The template's strip is drawn for 96 DPI; the dialog around it grows with its font,
-// not exactly with the DPI, and the strip runs down the panel's whole height.
+// The template's strip is drawn for 96 DPI and the English dialog font; the dialog around
+// it grows with its font (with the DPI, not exactly, and in Japanese with MS UI Gothic),
+// and the strip runs down the panel's whole height.
 void CPanelDlg::LoadStrip()
 {
     HWND hStrip = ::GetDlgItem(m_hWnd, IDC_STRIP);
-    if (m_nDpi == kBaseDpi || hStrip == nullptr)
+    if (hStrip == nullptr)
         return;
     RECT rc;
     GetClientRect(&rc);
+    BITMAP bm = {};
+    HGDIOBJ hTemplate = reinterpret_cast<HGDIOBJ>(::SendMessageA(hStrip, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (m_nDpi == kBaseDpi && hTemplate != nullptr && ::GetObjectA(hTemplate, sizeof(bm), &bm) != 0 &&
+        bm.bmHeight == rc.bottom)
+        return;
     HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_STRIP),
                                          nullptr, m_nDpi, rc.bottom);
     if (hBitmap == nullptr)

@@ -33,10 +33,10 @@ std::string PresetKeyPath(int nPreset)
            std::to_string(nPreset);
 }
 
-// "Preset N"
+// "Preset N", in the user's language (the key's name "Preset" is an identifier).
 std::string DefaultDescription(int nPreset)
 {
-    return AfxLoadString(IDS_REG_PRESET) + " " + std::to_string(nPreset);
+    return AfxLoadString(IDS_PRESET_NONUMBER) + " " + std::to_string(nPreset);
 }
 
 BOOL ReadDwordLevel(CRegistryKey& key, UINT nNameID, int& nLevel)

@@ -14,7 +14,23 @@ wine_env() {
   # Debian system, so every caller gets the same behaviour.
   export LC_ALL=C.UTF-8
   unset LANGUAGE
+  # The languages the program speaks, for the test runs in each of them (LC_ALL picks
+  # Wine's language and ANSI code page; tests/CMakeLists.txt): compiled into the build tree,
+  # since a bare system has no locale but C.UTF-8. Such a run has LOCPATH=$AURELON_LOCPATH.
+  export AURELON_LOCPATH="$build/locale:/usr/lib/locale"
   mkdir -p "$AURELON_WINE_HOME"
+}
+
+wine_locales() {
+  local dir=${AURELON_LOCPATH%%:*} name
+  for name in de_DE fr_FR es_ES it_IT ja_JP; do
+    [ -d "$dir/$name.UTF-8" ] && continue
+    mkdir -p "$dir"
+    localedef -i "$name" -f UTF-8 "$dir/$name.UTF-8" >/dev/null 2>&1 || {
+      echo "wine: localedef could not make the locale $name.UTF-8 in $dir" >&2
+      return 1
+    }
+  done
 }
 
 # Runs wine with the scratch HOME, so the prefix never links into the real home.
@@ -45,6 +61,12 @@ wine_prefix_setup() {
   wine_cmd reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "${AURELON_DESKTOP_SIZE:-1024x768}" /f >/dev/null 2>&1
   wine_wait_server 120
   touch "$WINEPREFIX/.aurelon-ready"
+}
+
+# Japanese Windows draws its dialogs in MS UI Gothic; Sawarabi Gothic (Debian's
+# fonts-sawarabi-gothic) stands in for it.
+wine_fonts() {
+  wine_cmd reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'Sawarabi Gothic' /f >/dev/null 2>&1
 }
 
 # Starts a private Xvfb and exports DISPLAY. Xvfb picks a free display itself and names it
@@ -83,9 +105,11 @@ wine_start() {
     xvfb_start || return 1
   fi
   wine_prefix_setup || return 1
+  wine_locales || return 1
   (HOME="$AURELON_WINE_HOME" setsid wineserver -p >/dev/null 2>&1 </dev/null &)
   # The first GUI process would start the desktop (explorer) with its own output
   # inherited, holding a caller's pipe open until the end; start it here instead.
+  wine_fonts
   (HOME="$AURELON_WINE_HOME" setsid wine explorer.exe "/desktop=shell,${AURELON_DESKTOP_SIZE:-1024x768}" \
     >/dev/null 2>&1 </dev/null &)
   # The desktop is up when its X window is (Wine's tasklist is only a stub).

@@ -295,7 +295,8 @@ void ChooseMenuItem(HWND hMenuWnd, int nItem)
 std::vector<CTool> ToolsOf(HWND hTip)
 {
     // TTM_ENUMTOOLS fills a TOOLINFO in the tooltip's own process: build one there, with
-    // room for the longest text the control copies.
+    // room for the longest text the control copies. The wide message copies the whole text
+    // (the ANSI one at most 80 bytes); it is handed back in this process's code page.
     const size_t cchText = INFOTIPSIZE + 1;
     std::vector<CTool> tools;
     DWORD dwProcessId = 0;
@@ -305,23 +306,28 @@ std::vector<CTool> ToolsOf(HWND hTip)
         : nullptr;
     if (hProcess == nullptr)
         return tools;
-    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(hProcess, nullptr, sizeof(TOOLINFOA) + cchText,
+    const size_t cbText = cchText * sizeof(WCHAR);
+    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(hProcess, nullptr, sizeof(TOOLINFOW) + cbText,
                                                         MEM_COMMIT, PAGE_READWRITE));
     const LRESULT nCount = pRemote != nullptr ? SendTo(hTip, TTM_GETTOOLCOUNT) : 0;
     for (LRESULT i = 0; i < nCount; ++i)
     {
-        TOOLINFOA ti = {};
+        TOOLINFOW ti = {};
         ti.cbSize = sizeof(ti);
-        ti.lpszText = reinterpret_cast<LPSTR>(pRemote + sizeof(ti));
-        char szText[cchText] = "";
+        ti.lpszText = reinterpret_cast<LPWSTR>(pRemote + sizeof(ti));
+        WCHAR szText[cchText] = L"";
         if (!::WriteProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) ||
-            !::WriteProcessMemory(hProcess, pRemote + sizeof(ti), szText, 1, nullptr) ||
-            !SendTo(hTip, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(pRemote)) ||
+            !::WriteProcessMemory(hProcess, pRemote + sizeof(ti), szText, sizeof(WCHAR), nullptr) ||
+            !SendTo(hTip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(pRemote)) ||
             !::ReadProcessMemory(hProcess, pRemote, &ti, sizeof(ti), nullptr) ||
-            !::ReadProcessMemory(hProcess, pRemote + sizeof(ti), szText, cchText, nullptr))
+            !::ReadProcessMemory(hProcess, pRemote + sizeof(ti), szText, cbText, nullptr))
             continue;
-        szText[cchText - 1] = '\0';
-        tools.push_back({ ti.hwnd, ti.uId, szText });
+        szText[cchText - 1] = L'\0';
+        std::string text(cchText * 2, '\0');
+        int cbConverted = ::WideCharToMultiByte(CP_ACP, 0, szText, -1, &text[0], static_cast<int>(text.size()),
+                                                nullptr, nullptr);
+        text.resize(cbConverted > 0 ? static_cast<size_t>(cbConverted - 1) : 0);
+        tools.push_back({ ti.hwnd, ti.uId, text });
     }
     if (pRemote != nullptr)
         ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);

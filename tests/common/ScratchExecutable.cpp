@@ -1,4 +1,5 @@
 #include "ScratchExecutable.h"
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -58,7 +59,7 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD wLanguage, LONG_PTR 
     return TRUE;
 }
 
-// The languages in which a file holds one resource, and the bytes of the first.
+// The languages in which a file holds one resource, English first, and the bytes of the first.
 std::vector<WORD> ResourceLanguages(const char* pszPath, LPCSTR pszType, LPCSTR pszName,
                                     std::vector<BYTE>* pFirst)
 {
@@ -68,6 +69,9 @@ std::vector<WORD> ResourceLanguages(const char* pszPath, LPCSTR pszType, LPCSTR 
         return languages;
     ::EnumResourceLanguagesA(hModule, pszType, pszName, &CollectLanguage,
                              reinterpret_cast<LONG_PTR>(&languages));
+    // English first: the copies run in English, which the other languages only stand beside.
+    std::stable_partition(languages.begin(), languages.end(),
+                          [](WORD wLanguage) { return wLanguage == MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US); });
     if (pFirst != nullptr && !languages.empty())
     {
         HRSRC hInfo = ::FindResourceExA(hModule, pszType, pszName, languages.front());

@@ -205,7 +205,9 @@ class Desktop:
         self.other.wait(timeout=15)
 
     def panel(self):
-        found = [w for w in self.windows("#32770") if w.text in PANEL_TITLES]
+        # In another language the title is the program's translation (read here in this
+        # process's code page); the technology's name starts it in every language.
+        found = [w for w in self.windows("#32770") if w.text in PANEL_TITLES or w.text.startswith("Aurelon SRS ")]
         return found[0] if found else None
 
     def dialog(self, title):

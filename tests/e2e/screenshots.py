@@ -126,6 +126,22 @@ class Camera:
             hold.kill()
             hold.wait(timeout=15)
 
+    def language(self, name, locale):
+        """The panel and the About box in another language: Wine picks the program's
+        resources and code page by LC_ALL (the locales of scripts/lib/wine.sh)."""
+        saved = dict(self.d.env)
+        self.d.env.update(LC_ALL=locale, LOCPATH=os.environ["AURELON_LOCPATH"])
+        process = self.start()
+        panel = self.d.open_panel()
+        self.d.move(panel.left - 40, panel.top - 40)
+        self.save("panel-%s.png" % name, panel)
+        self.d.choose(self.d.open_tray_menu(), 1, 3)
+        self.save("about-%s.png" % name, poll(lambda: next(
+            (w for w in self.d.windows("#32770") if w.visible and w.handle != panel.handle), None), "the About box"))
+        self.d.key("Escape")
+        self.stop(process)
+        self.d.env = saved
+
     def run(self):
         os.makedirs(self.outdir, exist_ok=True)
         self.d.reg_delete(r"HKCU\Software\Aurelon")
@@ -134,6 +150,8 @@ class Camera:
         self.srs()
         self.srs_at_dpi(144)
         self.qsound()
+        self.language("de", "de_DE.UTF-8")
+        self.language("ja", "ja_JP.UTF-8")
         for path in self.taken:
             print(path)
 

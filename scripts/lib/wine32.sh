@@ -60,31 +60,36 @@ wine32_register() {
     >"$binfmt/register"
 }
 
-# The i386 Debian 12 root with 32-bit Wine and its fonts.
+# What the root holds beyond its base system: 32-bit Wine and the fonts the tests draw with.
+wine32_packages="wine wine32 fonts-wine fonts-sawarabi-gothic"
+
+# The i386 Debian 12 root with those packages; a root made with fewer gets the rest.
 wine32_make_root() {
-  [ -f "$wine32_root/.aurelon-ready" ] && return 0
-  local mirror start=$SECONDS
-  mirror=$(debian_mirror)
-  echo "wine32: making the i386 Debian 12 root $wine32_root (once, about 6 min)..."
-  # Never through a mount: a root left mounted holds this source tree.
-  wine32_unmount
-  rm -rf --one-file-system "$wine32_root"
-  mkdir -p "$wine32_root"
-  debootstrap --arch=i386 --variant=minbase bookworm "$wine32_root" "$mirror" >"$wine32_dir/debootstrap.log" 2>&1 || {
-    tail -n 20 "$wine32_dir/debootstrap.log" >&2
-    echo "wine32: debootstrap failed (log: $wine32_dir/debootstrap.log)" >&2
-    return 1
-  }
-  cp /etc/resolv.conf "$wine32_root/etc/resolv.conf"
+  local ready="$wine32_root/.aurelon-ready" mirror start=$SECONDS
+  [ -f "$ready" ] && [ "$(cat "$ready")" = "$wine32_packages" ] && return 0
+  if [ ! -f "$ready" ]; then
+    mirror=$(debian_mirror)
+    echo "wine32: making the i386 Debian 12 root $wine32_root (once, about 6 min)..."
+    # Never through a mount: a root left mounted holds this source tree.
+    wine32_unmount
+    rm -rf --one-file-system "$wine32_root"
+    mkdir -p "$wine32_root"
+    debootstrap --arch=i386 --variant=minbase bookworm "$wine32_root" "$mirror" >"$wine32_dir/debootstrap.log" 2>&1 || {
+      tail -n 20 "$wine32_dir/debootstrap.log" >&2
+      echo "wine32: debootstrap failed (log: $wine32_dir/debootstrap.log)" >&2
+      return 1
+    }
+    cp /etc/resolv.conf "$wine32_root/etc/resolv.conf"
+  fi
   wine32_mount
   chroot "$wine32_root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
-    /bin/sh -c 'apt-get update -qq || apt-get update -qq; apt-get install -y -qq --no-install-recommends wine wine32 fonts-wine' \
+    /bin/sh -c "apt-get update -qq || apt-get update -qq; apt-get install -y -qq --no-install-recommends $wine32_packages" \
     >"$wine32_dir/wine-install.log" 2>&1 || {
     tail -n 20 "$wine32_dir/wine-install.log" >&2
-    echo "wine32: installing Wine in the root failed (log: $wine32_dir/wine-install.log)" >&2
+    echo "wine32: installing $wine32_packages in the root failed (log: $wine32_dir/wine-install.log)" >&2
     return 1
   }
-  touch "$wine32_root/.aurelon-ready"
+  echo "$wine32_packages" >"$ready"
   echo "wine32: the root took $((SECONDS - start)) s"
 }
 
@@ -157,5 +162,7 @@ wine32_setup() {
   for command in wine wineboot wineserver regedit; do
     ln -sf "$top/scripts/lib/wine32-command" "$wine32_dir/bin/$command"
   done
-  export AURELON_WINE32_ROOT="$wine32_root" PATH="$wine32_dir/bin:$PATH"
+  # AURELON_EMULATOR tells the tests that what they measure of a process includes the
+  # emulator's own memory.
+  export AURELON_WINE32_ROOT="$wine32_root" PATH="$wine32_dir/bin:$PATH" AURELON_EMULATOR=qemu-i386
 }

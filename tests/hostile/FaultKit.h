@@ -48,7 +48,10 @@ inline void ExpectFlat(const char* pszWhat, const ProcessCounters& before,
         return;
     const SIZE_T cbOnce = 512 * 1024;
     const SIZE_T cbNoise = 128 * 1024;
-    EXPECT_LE(after.cbPrivate, before.cbPrivate + cbOnce) << pszWhat;
+    // Under an emulator (scripts/test names it) the figure also holds the emulator's
+    // translated code, which grows once by megabytes as new code paths run.
+    if (std::getenv("AURELON_EMULATOR") == nullptr)
+        EXPECT_LE(after.cbPrivate, before.cbPrivate + cbOnce) << pszWhat;
     EXPECT_LE(after.cbPrivate, middle.cbPrivate + cbNoise) << pszWhat << ": grows with the cycles";
 }
 

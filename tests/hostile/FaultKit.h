@@ -51,7 +51,9 @@ inline void ExpectFlat(const char* pszWhat, const ProcessCounters& before,
     // Under an emulator (scripts/test names it) the figure also holds the emulator's
     // translated code, which grows once by megabytes as new code paths run.
     if (std::getenv("AURELON_EMULATOR") == nullptr)
+    {
         EXPECT_LE(after.cbPrivate, before.cbPrivate + cbOnce) << pszWhat;
+    }
     EXPECT_LE(after.cbPrivate, middle.cbPrivate + cbNoise) << pszWhat << ": grows with the cycles";
 }
 

@@ -43,15 +43,14 @@ wine32_fetch_qemu() {
 }
 
 # i386 ELF files run through qemu-i386. Flag F opens the emulator now, so the root needs
-# no copy of it. An entry of ours whose emulator is there is kept (another checkout's build
-# tree may have made it); any other emulator registered for them (an older qemu) is replaced.
+# no copy of it, and an entry of ours stays good whatever becomes of the file it named (it
+# may be another build tree's, or another root's): it is kept. Any other emulator registered
+# for them (an older qemu) is replaced.
 wine32_register() {
-  local binfmt=/proc/sys/fs/binfmt_misc entry interpreter
+  local binfmt=/proc/sys/fs/binfmt_misc entry
   [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
-  if [ -e "$binfmt/aurelon-i386" ]; then
-    interpreter=$(sed -n 's/^interpreter //p' "$binfmt/aurelon-i386")
-    [ -x "$interpreter" ] && grep -qx enabled "$binfmt/aurelon-i386" && return 0
-  fi
+  entry=$binfmt/aurelon-i386
+  [ -e "$entry" ] && grep -qx enabled "$entry" && grep -qx 'flags: F' "$entry" && return 0
   for entry in "$binfmt"/*; do
     case $(basename "$entry") in register|status) continue ;; esac
     grep -q '^magic 7f454c46010101000000000000000000020003' "$entry" 2>/dev/null && echo -1 >"$entry"

@@ -6,6 +6,7 @@
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
+#include <algorithm>
 #include <commctrl.h>
 
 namespace
@@ -290,6 +291,25 @@ void ChooseMenuItem(HWND hMenuWnd, int nItem)
     for (int i = 0; i < nItem; ++i)
         ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+std::vector<HWND> ShellTipWindows()
+{
+    DWORD dwShell = 0;
+    ::GetWindowThreadProcessId(FindTopWindow("Shell_TrayWnd", nullptr), &dwShell);
+    return FindTopWindows(TOOLTIPS_CLASSA, nullptr, dwShell);
+}
+
+std::string ShellTipsBesides(const std::vector<HWND>& tipsBefore)
+{
+    std::string tips;
+    for (HWND hTip : ShellTipWindows())
+    {
+        if (std::find(tipsBefore.begin(), tipsBefore.end(), hTip) == tipsBefore.end())
+            for (const CTool& tool : ToolsOf(hTip))
+                tips += " \"" + tool.text + "\"";
+    }
+    return tips;
 }
 
 std::vector<CTool> ToolsOf(HWND hTip)

@@ -87,6 +87,10 @@ struct CTool
 };
 // The tools of a tooltip control of any process.
 std::vector<CTool> ToolsOf(HWND hTip);
+// The texts of the tray icons' tips that the shell shows in tooltip windows other than
+// these (the shell keeps the tooltip window of an icon that was removed).
+std::vector<HWND> ShellTipWindows();
+std::string ShellTipsBesides(const std::vector<HWND>& tipsBefore);
 
 // Visible popup menus (class "#32768") of any process.
 HWND FindVisibleMenu();

@@ -1,51 +1,23 @@
 #include "PanelPictures.h"
 #include "AurelonProgram.h"
-#include "resource.h"
+#include "Canvas.h"
 #include <memory>
-
-const CPresetImages kPresetImages[3] = {
-    { IDC_PRESET1, IDB_PRESET1_NORMAL, IDB_PRESET1_SEL, IDB_PRESET1_DIS },
-    { IDC_PRESET2, IDB_PRESET2_NORMAL, IDB_PRESET2_SEL, IDB_PRESET2_DIS },
-    { IDC_PRESET3, IDB_PRESET3_NORMAL, IDB_PRESET3_SEL, IDB_PRESET3_DIS },
-};
-
-CCanvas* PresetButtonPicture(HWND hButton, UINT nImageID, int nDpi)
-{
-    // The button takes the size of its image.
-    int cx = 0, cy = 0;
-    BitmapPixels(ProgramResources(), nImageID, nDpi, &cx, &cy);
-    CCanvas* pPicture = new CCanvas(cx, cy);
-    pPicture->Fill(::GetSysColor(COLOR_BTNFACE));
-    pPicture->DrawTransparent(ProgramResources(), nImageID, 0, 0, nDpi);
-    RECT rcEdge = { 0, 0, pPicture->Width(), pPicture->Height() };
-    ::DrawEdge(pPicture->GetDC(), &rcEdge, EDGE_RAISED, BF_RECT);
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof(gui);
-    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(hButton, nullptr), &gui) && gui.hwndFocus == hButton)
-    {
-        RECT rcFocus = { 3, 3, pPicture->Width() - 3, pPicture->Height() - 3 };
-        ::DrawFocusRect(pPicture->GetDC(), &rcFocus);
-    }
-    ::GdiFlush();
-    return pPicture;
-}
 
 bool ShowsLamp(HWND hButton, PresetLamp lamp)
 {
-    const int nID = ::GetDlgCtrlID(hButton);
     RECT rc;
     if (!::IsWindowVisible(hButton) || !::GetWindowRect(hButton, &rc))
         return false;
-    for (const CPresetImages& images : kPresetImages)
-    {
-        if (images.nButtonID != nID)
-            continue;
-        std::unique_ptr<CCanvas> pExpected(
-            PresetButtonPicture(hButton, lamp == LAMP_SELECTED ? images.nSelected : images.nNormal));
-        std::unique_ptr<CCanvas> pShown(CCanvas::FromScreen(rc));
-        return pShown->SameAs(*pExpected);
-    }
-    return false;
+    std::unique_ptr<CCanvas> pShown(CCanvas::FromScreen(rc));
+    int nGreen = 0, nRed = 0;
+    for (int y = 0; y < pShown->Height(); ++y)
+        for (int x = 0; x < pShown->Width(); ++x)
+        {
+            const COLORREF cr = pShown->At(x, y);
+            nGreen += GetGValue(cr) > 160 && GetRValue(cr) < 100 && GetBValue(cr) < 100;
+            nRed += GetRValue(cr) > 160 && GetGValue(cr) < 100 && GetBValue(cr) < 100;
+        }
+    return lamp == LAMP_SELECTED ? nGreen > 0 && nRed == 0 : nRed > 0 && nGreen == 0;
 }
 
 bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp)

@@ -199,14 +199,6 @@ protected:
         SaveFailedPicture(expected, name + " tray icon expected");
     }
 
-    // The shell holds one tip for the icons added since the program started: the chip's
-    // product text.
-    void ExpectShellTip(const std::string& name)
-    {
-        EXPECT_EQ(ShellTipsBesides(m_tipsBefore), std::string(" \"") + Chip().pszProduct + "\"")
-            << name << ": the shell's tips";
-    }
-
     // The program's menu that open() makes it show with the pointer at p opens where and
     // as the system shows menu nMenuID tracked at p (the picture there tells both).
     void ExpectMenuAt(UINT nMenuID, UINT nDefault, POINT p, const std::function<void()>& open,
@@ -252,7 +244,8 @@ TEST_P(PictureAtDpiTest, EachStateShowsItsPictures)
         EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), look.pszCenterLabel) << name;
         EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), look.pszSpaceLabel) << name;
         EXPECT_EQ(WindowText(m_program.Panel()), look.pszProduct) << name;
-        ExpectShellTip(name);
+        // The shell holds one tip for the icons added since the program started.
+        EXPECT_EQ(ShellTipsBesides(m_tipsBefore), std::string(" \"") + look.pszProduct + "\"") << name;
     }
     ASSERT_TRUE(m_program.Exit());
     // The shell here keeps the DPI it started with and shows a picture made for another DPI

@@ -92,6 +92,14 @@ std::vector<CTool> ToolsOf(HWND hTip);
 std::vector<HWND> ShellTipWindows();
 std::string ShellTipsBesides(const std::vector<HWND>& tipsBefore);
 
+// Whether a preset button on screen shows a lit lamp (green: the selected preset) or an unlit
+// one (red), read by its colours.
+enum PresetLamp { LAMP_SELECTED, LAMP_NOT_SELECTED };
+bool ShowsLamp(HWND hButton, PresetLamp lamp);
+// Polls until a preset button of the visible panel shows the lamp, after the program has
+// handled what was sent to it before.
+bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp);
+
 // Visible popup menus (class "#32768") of any process.
 HWND FindVisibleMenu();
 // Waits for a visible popup menu; NULL when none shows in time.

@@ -163,27 +163,26 @@ CCanvas* CCanvas::FromReference(const std::string& name)
     IWICImagingFactory* pFactory = nullptr;
     IWICBitmapDecoder* pDecoder = nullptr;
     IWICBitmapFrameDecode* pFrame = nullptr;
-    IWICFormatConverter* pConverter = nullptr;
+    IWICBitmapSource* pPixels = nullptr;
     UINT cx = 0, cy = 0;
     CCanvas* pCanvas = nullptr;
     if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                      IID_IWICImagingFactory, reinterpret_cast<void**>(&pFactory))) &&
         SUCCEEDED(pFactory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
                                                       WICDecodeMetadataCacheOnDemand, &pDecoder)) &&
-        SUCCEEDED(pDecoder->GetFrame(0, &pFrame)) && SUCCEEDED(pFactory->CreateFormatConverter(&pConverter)) &&
-        SUCCEEDED(pConverter->Initialize(pFrame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
-                                         0.0, WICBitmapPaletteTypeCustom)) &&
-        SUCCEEDED(pConverter->GetSize(&cx, &cy)))
+        SUCCEEDED(pDecoder->GetFrame(0, &pFrame)) &&
+        SUCCEEDED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, pFrame, &pPixels)) &&
+        SUCCEEDED(pPixels->GetSize(&cx, &cy)))
     {
         pCanvas = new CCanvas(static_cast<int>(cx), static_cast<int>(cy));
         const UINT cbStride = static_cast<UINT>(pCanvas->m_nStride);
-        if (FAILED(pConverter->CopyPixels(nullptr, cbStride, cbStride * cy, pCanvas->m_pBits)))
+        if (FAILED(pPixels->CopyPixels(nullptr, cbStride, cbStride * cy, pCanvas->m_pBits)))
         {
             delete pCanvas;
             pCanvas = nullptr;
         }
     }
-    for (IUnknown* pUnknown : std::initializer_list<IUnknown*>{ pConverter, pFrame, pDecoder, pFactory })
+    for (IUnknown* pUnknown : std::initializer_list<IUnknown*>{ pPixels, pFrame, pDecoder, pFactory })
         if (pUnknown != nullptr)
             pUnknown->Release();
     return pCanvas;

@@ -85,8 +85,7 @@ BOOL CreateProcessRetrying(std::string commandLine, BOOL bInheritHandles, DWORD 
         const DWORD dwError = ::GetLastError();
         if (dwError != ERROR_INTERNAL_ERROR || ++s_nRetries > kMaxStartRetries)
         {
-            ADD_FAILURE() << "start of " << commandLine << " failed: error " << dwError
-                          << (dwError == ERROR_INTERNAL_ERROR ? ", once too often in this run" : "");
+            ADD_FAILURE() << "start of " << commandLine << " failed: error " << dwError;
             ::SetLastError(dwError);
             return FALSE;
         }

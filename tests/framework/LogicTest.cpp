@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <cstring>
 #include <limits.h>
+#include <utility>
 
 namespace
 {
@@ -81,13 +82,7 @@ T As(FARPROC pfn)
     return reinterpret_cast<T>(reinterpret_cast<void*>(pfn));
 }
 
-struct CStandInCall
-{
-    const char* pszName;
-    bool (*pfnFails)(FARPROC pfn);
-};
-
-const CStandInCall kStandInCalls[] = {
+const std::pair<const char*, bool (*)(FARPROC)> kStandInCalls[] = {
     {"ImageList_AddMasked", [](FARPROC p) { return As<decltype(&ImageList_AddMasked)>(p)(nullptr, nullptr, 0) == -1; }},
     {"ImageList_Create", [](FARPROC p) { return As<decltype(&ImageList_Create)>(p)(16, 16, 0, 1, 1) == nullptr; }},
     {"ImageList_Destroy", [](FARPROC p) { return !As<decltype(&ImageList_Destroy)>(p)(nullptr); }},
@@ -124,14 +119,14 @@ TEST(DelayLoadTest, EveryStandInFailsAsItsFunctionDoes)
     ASSERT_GT(sizeof(apszDelayed) / sizeof(apszDelayed[0]), 10u);
     for (const char* pszName : apszDelayed)
     {
-        const CStandInCall* pCall = nullptr;
-        for (const CStandInCall& call : kStandInCalls)
-            pCall = std::strcmp(call.pszName, pszName) == 0 ? &call : pCall;
+        bool (*pfnFails)(FARPROC) = nullptr;
+        for (const auto& call : kStandInCalls)
+            pfnFails = std::strcmp(call.first, pszName) == 0 ? call.second : pfnFails;
         FARPROC pfn = DelayLoadStandIn(pszName);
-        ASSERT_NE(pCall, nullptr) << "no call of " << pszName << " in this test";
+        ASSERT_NE(pfnFails, nullptr) << "no call of " << pszName << " in this test";
         ASSERT_NE(pfn, nullptr) << pszName;
         ::SetLastError(ERROR_SUCCESS);
-        const bool bFails = pCall->pfnFails(pfn);
+        const bool bFails = pfnFails(pfn);
         const DWORD dwError = ::GetLastError();
         EXPECT_TRUE(bFails) << pszName;
         if (std::strcmp(pszName, "OleUninitialize") != 0)     // it has no failure to report

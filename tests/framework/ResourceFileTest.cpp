@@ -23,8 +23,6 @@ std::string ManifestOf(const std::string& path)
     return text;
 }
 
-void ExpectEverySmallIconSize(HMODULE hModule);
-
 void ExpectManifest(const std::string& path)
 {
     SCOPED_TRACE(path);
@@ -41,21 +39,6 @@ void ExpectManifest(const std::string& path)
 TEST(ResourceFileTest, TheProgramCarriesTheManifest)
 {
     ExpectManifest(BinPath("Aurelon3D.exe"));
-}
-
-// The 32-bit program where it was built (AURELON_PROGRAM_I686, a Unix path): required
-// wherever the build names it.
-TEST(ResourceFileTest, TheI686ProgramCarriesTheManifest)
-{
-    const char* pszPath = getenv("AURELON_PROGRAM_I686");
-    if (pszPath == nullptr || *pszPath == '\0')
-        GTEST_SKIP() << "AURELON_PROGRAM_I686 is empty";
-    const std::string path = std::string("Z:") + pszPath;
-    HMODULE hModule = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(hModule, nullptr) << path;
-    ExpectEverySmallIconSize(hModule);
-    ::FreeLibrary(hModule);
-    ExpectManifest(path);
 }
 
 // The image that Windows picks for a size, from the icon's own directory.
@@ -93,5 +76,20 @@ void ExpectEverySmallIconSize(HMODULE hModule)
 TEST(ResourceFileTest, TrayPicturesHoldEverySmallIconSize)
 {
     ExpectEverySmallIconSize(::GetModuleHandleA(nullptr));
+}
+
+// The 32-bit program where it was built (AURELON_PROGRAM_I686, a Unix path): required
+// wherever the build names it.
+TEST(ResourceFileTest, TheI686ProgramCarriesTheManifest)
+{
+    const char* pszPath = getenv("AURELON_PROGRAM_I686");
+    if (pszPath == nullptr || *pszPath == '\0')
+        GTEST_SKIP() << "AURELON_PROGRAM_I686 is empty";
+    const std::string path = std::string("Z:") + pszPath;
+    HMODULE hModule = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(hModule, nullptr) << path;
+    ExpectEverySmallIconSize(hModule);
+    ::FreeLibrary(hModule);
+    ExpectManifest(path);
 }
 }

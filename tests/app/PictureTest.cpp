@@ -4,7 +4,6 @@
 // icon with the program's icon resource; a failure names the chip and the state, and saves
 // what the screen showed beside what it must.
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include "AurelonProgram.h"
@@ -74,9 +73,9 @@ const CState kStates[] = {
 
 const int kTrayIconSize = 16;
 
-// Pointer positions against the screen edges of the virtual desktop (1024 x 768), and where
-// the panel (kPanelWidth x kPanelHeight at 96 DPI) opens there: to the left of the pointer where it
-// does not fit on its right, flush with the bottom of the screen where not below.
+// Pointer positions against the edges of the virtual desktop (1024 x 768), and where the
+// panel (kPanelWidth x kPanelHeight at 96 DPI, measured) opens there: to the left of the
+// pointer where it does not fit on its right, flush with the screen's bottom where not below.
 const int kPanelWidth = 174, kPanelHeight = 206;
 const struct { POINT ptPointer; POINT ptPanel; } kPlacements[] = {
     { { 300, 200 }, { 300, 200 } },

@@ -67,11 +67,12 @@ TEST_F(PanelKeysTest, EnterAndEscapeHideThePanelWhateverHasTheFocus)
         }
         else if (test.nFocusID != 0)
             ::SetFocus(hFocus);
-        ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == hFocus && hFocus != nullptr; })) << name;
+        ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == hFocus && ::IsChild(m_panel.m_hWnd, hFocus); })) << name;
         m_chip.m_pfnClearWriteCounts();
         PressKey(test.wVk, true);
         PressKey(test.wVk, false);
         EXPECT_TRUE(PumpUntil([&] { return !m_panel.IsWindowVisible(); })) << name;
+        EXPECT_TRUE(::IsWindow(m_panel.m_hWnd)) << name;
         PumpUntil([] { return false; }, 200);
         EXPECT_EQ(m_chip.m_pfnGetWriteCount(0, MIXER3D_CENTER_ID) + m_chip.m_pfnGetWriteCount(0, MIXER3D_SPACE_ID), 0u)
             << name;

@@ -147,16 +147,17 @@ class Suite:
 
     def case_keys_and_other_window_hide(self):
         # Enter and Escape hide the panel and leave the levels as they are, right after a tray
-        # click (the focus on preset button 1) and after a click on preset 2. The key is
-        # pressed once the panel is the foreground window, where Wine sends the keyboard.
+        # click (the focus on preset button 1) and after a click on a preset that moves the
+        # chip. The key is pressed once the panel is the foreground window, where Wine sends
+        # the keyboard, and the click has reached the program.
         step_center, step_space = self.d.chip_step(39), self.d.chip_step(38)
-        for key in ("Escape", "Return"):
-            for preset in (None, 2):
+        for key, clicked, (center, space) in (("Escape", 2, (10, 12)), ("Return", 3, (15, 15))):
+            for preset in (None, clicked):
                 panel = self.d.open_panel()
                 if preset:
                     self.d.click(*self.controls()[PRESET_IDS[preset]].center)
                     poll(lambda: (self.d.chip_value("center"), self.d.chip_value("space")) ==
-                         (10 * step_center, 12 * step_space), "the chip at preset 2's levels")
+                         (center * step_center, space * step_space), "the chip at preset %d's levels" % preset)
                 levels = (self.d.chip_value("center"), self.d.chip_value("space"))
                 poll(lambda: self.d.foreground() == panel.handle, "the panel in the foreground")
                 self.d.key(key)

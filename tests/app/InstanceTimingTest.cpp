@@ -145,5 +145,12 @@ TEST(InstanceTimingTest, SecondStartWhileStartingOrEndingEndsWithoutNotice)
         else                          // the exit goes on to its end
             EXPECT_TRUE(program.Process().WaitForExit(15000)) << c.pszWhen;
     }
+    // Where a notice is due, the witness counts it: a second start while resident.
+    CAurelonProgram program;
+    CWindowWitness witness;
+    ASSERT_TRUE(program.StartResident());
+    EXPECT_TRUE(program.AnswerSecondStart(""));
+    EXPECT_EQ(witness.NoticesCreated(), 1u);
+    EXPECT_TRUE(program.Exit());
 }
 }

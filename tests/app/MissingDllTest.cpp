@@ -65,8 +65,11 @@ TEST(MissingDllTest, NoTrayIconButThePanelWorksAndPresetsAreSavedAtExit)
         ASSERT_TRUE(copy.IsReady());
         CAurelonProgram program;
         program.UseExecutable(copy.Program());
+        const std::vector<HWND> tipsBefore = ShellTipWindows();
         ASSERT_TRUE(program.StartResident());
         EXPECT_TRUE(program.ShowPanel());
+        // The stand-in answered: the shell never got the icon.
+        EXPECT_EQ(ShellTipsBesides(tipsBefore), "");
         // Set after the tray icon: the start went on past the missing function.
         EXPECT_EQ(program.ControlText(IDC_CENTER_LABEL), "&Center");
         EXPECT_TRUE(program.Exit());

@@ -28,8 +28,8 @@ protected:
     CAurelonProgram m_program;
 };
 
-// Each later start shows the notice again once the last one was dismissed, and one with
-// "-install" writes no shortcut, each time.
+// Each later start shows the notice again once the last one was dismissed, a plain one as
+// one with "-install", which writes no shortcut, each time.
 TEST_F(NoticeTest, EachLaterStartShowsTheCentredNoticeWithTheTechnologysTrayPicture)
 {
     std::unique_ptr<CCanvas> pSrs(NoticeIcon(IDI_SRS_ON)), pQSound(NoticeIcon(IDI_QSOUND_ON));
@@ -42,7 +42,7 @@ TEST_F(NoticeTest, EachLaterStartShowsTheCentredNoticeWithTheTechnologysTrayPict
     {
         ASSERT_TRUE(m_program.SetLayout(nLayout));
         ASSERT_TRUE(m_program.StartResident());
-        for (const char* pszArgs : { "-install", "-install" })
+        for (const char* pszArgs : { "", "", "-install", "-install" })
         {
             CProcess later;
             ASSERT_TRUE(later.Start("\"" + BinPath("Aurelon3D.exe") + "\" " + pszArgs));

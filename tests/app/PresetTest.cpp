@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
 #include "RegistrySandbox.h"
-#include "PanelPictures.h"
 #include "resource.h"
 
 namespace

@@ -1,4 +1,5 @@
 #include "AurelonProgram.h"
+#include "Canvas.h"
 #include "RegistrySandbox.h"
 #include "app/PrivateMessages.h"
 #include "mixer/Mixer3D.h"
@@ -6,6 +7,8 @@
 #include "mixer/MixerDiscovery.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
+#include <algorithm>
+#include <memory>
 #include <commctrl.h>
 
 namespace
@@ -292,6 +295,25 @@ void ChooseMenuItem(HWND hMenuWnd, int nItem)
     ::PostMessageA(hMenuWnd, WM_KEYDOWN, VK_RETURN, 0);
 }
 
+std::vector<HWND> ShellTipWindows()
+{
+    DWORD dwShell = 0;
+    ::GetWindowThreadProcessId(FindTopWindow("Shell_TrayWnd", nullptr), &dwShell);
+    return FindTopWindows(TOOLTIPS_CLASSA, nullptr, dwShell);
+}
+
+std::string ShellTipsBesides(const std::vector<HWND>& tipsBefore)
+{
+    std::string tips;
+    for (HWND hTip : ShellTipWindows())
+    {
+        if (std::find(tipsBefore.begin(), tipsBefore.end(), hTip) == tipsBefore.end())
+            for (const CTool& tool : ToolsOf(hTip))
+                tips += " \"" + tool.text + "\"";
+    }
+    return tips;
+}
+
 std::vector<CTool> ToolsOf(HWND hTip)
 {
     // TTM_ENUMTOOLS fills a TOOLINFO in the tooltip's own process: build one there, with
@@ -333,4 +355,32 @@ std::vector<CTool> ToolsOf(HWND hTip)
         ::VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
     ::CloseHandle(hProcess);
     return tools;
+}
+
+bool ShowsLamp(HWND hButton, PresetLamp lamp)
+{
+    RECT rc;
+    if (!::IsWindowVisible(hButton) || !::GetWindowRect(hButton, &rc))
+        return false;
+    std::unique_ptr<CCanvas> pShown(CCanvas::FromScreen(rc));
+    int nGreen = 0, nRed = 0;
+    for (int y = 0; y < pShown->Height(); ++y)
+        for (int x = 0; x < pShown->Width(); ++x)
+        {
+            const COLORREF cr = pShown->At(x, y);
+            nGreen += GetGValue(cr) > 160 && GetRValue(cr) < 100 && GetBValue(cr) < 100;
+            nRed += GetRValue(cr) > 160 && GetGValue(cr) < 100 && GetBValue(cr) < 100;
+        }
+    return lamp == LAMP_SELECTED ? nGreen > 0 && nRed == 0 : nRed > 0 && nGreen == 0;
+}
+
+bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp)
+{
+    program.Sync();
+    HWND hButton = program.Control(nButtonID);
+    return WaitUntil([&] {
+        // A repaint that the program has still to do is done now, inside this call.
+        ::RedrawWindow(program.Panel(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return ShowsLamp(hButton, lamp);
+    }, 5000);
 }

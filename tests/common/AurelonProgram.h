@@ -87,6 +87,18 @@ struct CTool
 };
 // The tools of a tooltip control of any process.
 std::vector<CTool> ToolsOf(HWND hTip);
+// The texts of the tray icons' tips that the shell shows in tooltip windows other than
+// these (the shell keeps the tooltip window of an icon that was removed).
+std::vector<HWND> ShellTipWindows();
+std::string ShellTipsBesides(const std::vector<HWND>& tipsBefore);
+
+// Whether a preset button on screen shows a lit lamp (green: the selected preset) or an unlit
+// one (red), read by its colours.
+enum PresetLamp { LAMP_SELECTED, LAMP_NOT_SELECTED };
+bool ShowsLamp(HWND hButton, PresetLamp lamp);
+// Polls until a preset button of the visible panel shows the lamp, after the program has
+// handled what was sent to it before.
+bool WaitForPresetLamp(const CAurelonProgram& program, int nButtonID, PresetLamp lamp);
 
 // Visible popup menus (class "#32768") of any process.
 HWND FindVisibleMenu();

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <wincodec.h>
 
 CCanvas::CCanvas(int cx, int cy, int nBits)
     : m_cx(cx), m_cy(cy), m_nBits(nBits), m_nStride((cx * nBits + 31) / 32 * 4),
@@ -153,6 +155,39 @@ CCanvas* CCanvas::FromScreen(const RECT& rc)
     return pShot;
 }
 
+CCanvas* CCanvas::FromReference(const std::string& name)
+{
+    const std::string path = std::string(AURELON_REFERENCE_DIR) + "/" + name + ".png";
+    const std::wstring widePath(path.begin(), path.end());
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* pFactory = nullptr;
+    IWICBitmapDecoder* pDecoder = nullptr;
+    IWICBitmapFrameDecode* pFrame = nullptr;
+    IWICBitmapSource* pPixels = nullptr;
+    UINT cx = 0, cy = 0;
+    CCanvas* pCanvas = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IWICImagingFactory, reinterpret_cast<void**>(&pFactory))) &&
+        SUCCEEDED(pFactory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, &pDecoder)) &&
+        SUCCEEDED(pDecoder->GetFrame(0, &pFrame)) &&
+        SUCCEEDED(::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, pFrame, &pPixels)) &&
+        SUCCEEDED(pPixels->GetSize(&cx, &cy)))
+    {
+        pCanvas = new CCanvas(static_cast<int>(cx), static_cast<int>(cy));
+        const UINT cbStride = static_cast<UINT>(pCanvas->m_nStride);
+        if (FAILED(pPixels->CopyPixels(nullptr, cbStride, cbStride * cy, pCanvas->m_pBits)))
+        {
+            delete pCanvas;
+            pCanvas = nullptr;
+        }
+    }
+    for (IUnknown* pUnknown : std::initializer_list<IUnknown*>{ pPixels, pFrame, pDecoder, pFactory })
+        if (pUnknown != nullptr)
+            pUnknown->Release();
+    return pCanvas;
+}
+
 bool CCanvas::DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y, int nDpi)
 {
     int cx = 0, cy = 0;
@@ -216,26 +251,16 @@ std::vector<COLORREF> BitmapPixels(HMODULE hModule, UINT nBitmapID, int nDpi, in
             ::DeleteObject(hBitmap);
         return pixels;
     }
-    HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(nBitmapID), MAKEINTRESOURCEA(2));   // RT_BITMAP
-    HGLOBAL hData = hResource != nullptr ? ::LoadResource(hModule, hResource) : nullptr;
-    const BITMAPINFOHEADER* pArt = hData != nullptr ? static_cast<const BITMAPINFOHEADER*>(::LockResource(hData))
-                                                    : nullptr;
-    std::unique_ptr<BYTE[]> pScaled = pArt != nullptr ? ScalePixelArt(pArt, nDpi) : nullptr;
-    if (pScaled == nullptr)
+    std::unique_ptr<CCanvas> pReference(
+        CCanvas::FromReference("art-" + std::to_string(nBitmapID) + "-" + std::to_string(nDpi)));
+    if (pReference == nullptr)
         return std::vector<COLORREF>();
-    const BITMAPINFOHEADER* pHeader = reinterpret_cast<const BITMAPINFOHEADER*>(pScaled.get());
-    const int nColours = 1 << pHeader->biBitCount;     // the full table, as the program writes it
-    *pcx = pHeader->biWidth;
-    *pcy = std::abs(pHeader->biHeight);
-    CCanvas canvas(*pcx, *pcy);
-    ::SetDIBitsToDevice(canvas.GetDC(), 0, 0, static_cast<DWORD>(*pcx), static_cast<DWORD>(*pcy), 0, 0, 0,
-                        static_cast<UINT>(*pcy), pScaled.get() + pHeader->biSize + 4 * nColours,
-                        reinterpret_cast<const BITMAPINFO*>(pHeader), DIB_RGB_COLORS);
-    ::GdiFlush();
+    *pcx = pReference->Width();
+    *pcy = pReference->Height();
     std::vector<COLORREF> pixels;
     for (int y = 0; y < *pcy; ++y)
         for (int x = 0; x < *pcx; ++x)
-            pixels.push_back(canvas.At(x, y));
+            pixels.push_back(pReference->At(x, y));
     return pixels;
 }
 

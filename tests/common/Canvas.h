@@ -37,6 +37,9 @@ public:
 
     // What the screen shows in a rectangle (32 bits per pixel).
     static CCanvas* FromScreen(const RECT& rc);
+    // A picture kept in tests/reference (NAME.png), made once and looked at: what the program
+    // must show where the test cannot draw it independently. NULL when it cannot be read.
+    static CCanvas* FromReference(const std::string& name);
     // Copies a bitmap resource at a DPI (see BitmapPixels) to (x, y), leaving out the pixels
     // of its top-left colour (the transparent colour of the program's artwork).
     bool DrawTransparent(HMODULE hModule, UINT nBitmapID, int x, int y, int nDpi = kBaseDpi);
@@ -61,7 +64,7 @@ private:
 // A bitmap's pixels as COLORREFs, rows from the top; empty when it cannot be read.
 std::vector<COLORREF> ReadBitmapPixels(HBITMAP hBitmap, int* pcx, int* pcy);
 // The pixels of a bitmap resource as a program drawing at nDpi shows it: at 96 DPI the
-// resource itself, else its pixel art scaled the way the program scales it.
+// resource itself, else its reference picture at that DPI (art-ID-DPI.png).
 std::vector<COLORREF> BitmapPixels(HMODULE hModule, UINT nBitmapID, int nDpi, int* pcx, int* pcy);
 
 // What a window shows on the screen, its client area copied from its own device context.

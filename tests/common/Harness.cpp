@@ -1,5 +1,6 @@
 #include "Harness.h"
 #include <cstdio>
+#include <gtest/gtest.h>
 
 std::string BinDir()
 {
@@ -45,11 +46,19 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs)
 
 bool MoveCursorTo(int x, int y)
 {
-    ::SetCursorPos(x, y);
-    return WaitUntil([&] {
+    // A pointer event that the display server sent before the move may still arrive and put
+    // the pointer back: the move counts once the pointer stays there a while.
+    auto there = [&] {
         POINT pt;
         return ::GetCursorPos(&pt) && pt.x == x && pt.y == y;
-    }, 5000);
+    };
+    for (int nTry = 0; nTry < 3; ++nTry)
+    {
+        ::SetCursorPos(x, y);
+        if (WaitUntil(there, 5000) && !WaitUntil([&] { return !there(); }, 300))
+            return true;
+    }
+    return false;
 }
 
 CProcess::~CProcess()
@@ -65,18 +74,23 @@ CProcess::~CProcess()
 BOOL CreateProcessRetrying(std::string commandLine, BOOL bInheritHandles, DWORD dwFlags,
                            STARTUPINFOA* pStartup, PROCESS_INFORMATION* pInfo)
 {
-    for (int nTry = 1;; ++nTry)
+    // A process that ends before Wine has set it up leaves CreateProcess with no exit code
+    // to report: Wine then fails the call with STATUS_INTERNAL_ERROR.
+    static int s_nRetries = 0;
+    for (;;)
     {
         if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, bInheritHandles, dwFlags,
                              nullptr, nullptr, pStartup, pInfo))
             return TRUE;
         const DWORD dwError = ::GetLastError();
-        fprintf(stderr, "start %d of %s failed: error %lu\n", nTry, commandLine.c_str(), dwError);
-        if (nTry == 3)
+        if (dwError != ERROR_INTERNAL_ERROR || ++s_nRetries > kMaxStartRetries)
         {
+            ADD_FAILURE() << "start of " << commandLine << " failed: error " << dwError;
             ::SetLastError(dwError);
             return FALSE;
         }
+        fprintf(stderr, "retry %d of %d in this run: Wine could not set up %s\n", s_nRetries,
+                kMaxStartRetries, commandLine.c_str());
         ::Sleep(200);
     }
 }

@@ -19,14 +19,16 @@ std::string BinPath(const char* pszName);
 bool WaitUntil(const std::function<bool()>& cond, DWORD dwTimeoutMs = 10000);
 // Pumps this thread's messages for a while.
 void PumpFor(DWORD dwMs);
-// Moves the pointer and waits until every process sees it there (under Wine the move
-// reaches the display server asynchronously).
+// Moves the pointer and waits until every process sees it there and it stays (under Wine
+// the move reaches the display server asynchronously).
 bool MoveCursorTo(int x, int y);
 
 // CreateProcessA (no security attributes, environment or folder of its own), tried again
-// when it fails: now and then a new Wine process cannot map its shared user data at the
-// fixed address ("failed to map the shared user data", c0000018) and dies before any of the
-// program's own code runs, and the same start a moment later succeeds.
+// only when Wine failed the start before any of the program's code ran (now and then a new
+// Wine process cannot map its shared user data at its fixed address; the same start a
+// moment later succeeds). Each retry is printed; a run that needs more than
+// kMaxStartRetries of them, or a start that fails otherwise, is a test failure.
+const int kMaxStartRetries = 3;
 BOOL CreateProcessRetrying(std::string commandLine, BOOL bInheritHandles, DWORD dwFlags,
                            STARTUPINFOA* pStartup, PROCESS_INFORMATION* pInfo);
 

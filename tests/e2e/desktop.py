@@ -25,6 +25,7 @@ PRESET_IDS = {1: 1018, 2: 1017, 3: 1016}
 ID_CENTER, ID_SPACE, ID_ENABLED = 1001, 1002, 1019
 POINTER_SETTLE = 0.3
 WINE_START_FAILURE = "failed to map the shared user data"
+MAX_START_RETRIES = 3
 
 
 class Timeout(AssertionError):
@@ -78,6 +79,7 @@ class Desktop:
             if not os.environ.get(name):
                 raise RuntimeError("%s is not set: source scripts/lib/wine.sh and run wine_env/wine_start" % name)
         self.env = dict(os.environ)
+        self.start_retries = 0
         self.env["HOME"] = os.environ["AURELON_WINE_HOME"]
         self.env["AURELON_MIXER_DRIVER"] = self.winpath(os.path.join(self.bindir, "chipsim.dll"))
         # Wine's own report of a process that it could not set up is kept (see wine()).
@@ -95,15 +97,23 @@ class Desktop:
     def wine(self, *args, timeout=60, check=True):
         # Now and then a new Wine process cannot map its shared user data at the fixed
         # address and ends before the program runs; the same start a moment later succeeds.
-        for attempt in range(3):
+        while True:
             result = self.wine_once(args, timeout)
             if WINE_START_FAILURE not in result.stderr:
                 break
-            print("wine %s: Wine could not set the process up (start %d)" % (" ".join(args), attempt + 1))
+            self.count_start_retry("wine " + " ".join(args))
             time.sleep(0.2)
         if check and result.returncode != 0:
             raise AssertionError("wine %s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr))
         return result
+
+    def count_start_retry(self, what):
+        """A start that Wine could not set up is made again, at most MAX_START_RETRIES times a run."""
+        self.start_retries += 1
+        print("retry %d of %d in this run: Wine could not set up %s" % (self.start_retries, MAX_START_RETRIES, what),
+              flush=True)
+        if self.start_retries > MAX_START_RETRIES:
+            raise AssertionError("Wine failed more than %d starts in this run" % MAX_START_RETRIES)
 
     def wine_once(self, args, timeout):
         # Files, not pipes: a first wine call may start the desktop's explorer, which
@@ -133,13 +143,7 @@ class Desktop:
         return maximum // (steps - 1)
 
     def windows(self, cls=None, title=None):
-        # The listing only reads and always ends with 0; a start of wine itself that failed
-        # (seen once: exit 1, no output) is tried once more instead of failing the case.
-        args = (os.path.join(self.bindir, "wininfo.exe"), "windows", cls or "-", title or "-")
-        result = self.wine(*args, check=False)
-        if result.returncode != 0:
-            result = self.wine(*args)
-        out = result.stdout
+        out = self.tool("wininfo.exe", "windows", cls or "-", title or "-")
         return [Window(line.split("\t")) for line in out.splitlines() if line.strip()]
 
     def children(self, window):
@@ -151,6 +155,9 @@ class Desktop:
 
     def cursor(self):
         return tuple(int(v) for v in self.tool("wininfo.exe", "cursor").split())
+
+    def foreground(self):
+        return int(self.tool("wininfo.exe", "foreground"), 16)
 
     def reg_query(self, key):
         """The values of a key as {name: (type, data)}; None if the key is missing."""
@@ -174,7 +181,7 @@ class Desktop:
         # A start that Wine could not set up ends at once with its report in the log
         # (see wine()); it is made again.
         log = self.program_log.fileno()
-        for attempt in range(3):
+        while True:
             before = os.fstat(log).st_size
             process = subprocess.Popen(["wine", os.path.join(self.bindir, PROGRAM)] + list(args), env=self.env,
                                        stdout=subprocess.DEVNULL, stderr=self.program_log)
@@ -184,7 +191,7 @@ class Desktop:
                 break
             if WINE_START_FAILURE.encode() not in os.pread(log, os.fstat(log).st_size - before, before):
                 break
-            print("%s: Wine could not set the process up (start %d)" % (PROGRAM, attempt + 1))
+            self.count_start_retry(PROGRAM)
         return process
 
     def program_heap_reports(self):
@@ -236,7 +243,9 @@ class Desktop:
         subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=30)
 
     def move(self, x, y):
+        """Moves the pointer; a click that follows lands where Wine sees the pointer."""
         self.xdotool("mousemove", x, y)
+        poll(lambda: self.cursor() == (x, y), "Wine to see the pointer at %d,%d" % (x, y))
         time.sleep(POINTER_SETTLE)
 
     def click(self, x, y, button=1):
@@ -287,18 +296,10 @@ class Desktop:
         return poll(lambda: self.tray_icon(), "the tray icon", timeout=20, interval=0.3)
 
     def tray_click(self, button, effect, what):
-        """Clicks the tray icon and waits for the effect; clicks once more if the first
-        click was lost (Wine loses one now and then)."""
+        """Clicks the tray icon once and waits for the effect."""
         box = self.wait_tray_icon()
-        x, y = (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
-        for attempt in (1, 2):
-            self.click(x, y, button)
-            try:
-                return poll(effect, what, timeout=3 if attempt == 1 else 8)
-            except Timeout:
-                if attempt == 2:
-                    raise
-        return None
+        self.click((box[0] + box[2]) // 2, (box[1] + box[3]) // 2, button)
+        return poll(effect, what)
 
     def open_panel(self):
         return self.tray_click(1, lambda: (lambda p: p if p and p.visible else None)(self.panel()),

@@ -146,22 +146,25 @@ class Suite:
         poll(lambda: self.tip_over(button) == "Opera house", "the new tooltip", timeout=15)
 
     def case_keys_and_other_window_hide(self):
-        for key in ("Escape", "Return"):
-            self.d.open_panel()
-            # The focus on a control where both keys mean the panel's own Cancel and OK (on
-            # a preset button, Enter would press that button): a click on a slider's thumb,
-            # which leaves its level. Wine loses a click now and then: click and press once
-            # more before calling it a failure.
-            space = self.controls()[ID_SPACE]
-            for attempt in (1, 2):
-                self.d.click(*find_thumb(self.d.screenshot(), space))
+        # Enter and Escape hide the panel and leave the levels as they are, right after a tray
+        # click (the focus on preset button 1) and after a click on a preset that moves the
+        # chip. The key is pressed once the panel is the foreground window, where Wine sends
+        # the keyboard, and the click has reached the program.
+        step_center, step_space = self.d.chip_step(39), self.d.chip_step(38)
+        for key, clicked, (center, space) in (("Escape", 2, (10, 12)), ("Return", 3, (15, 15))):
+            for preset in (None, clicked):
+                panel = self.d.open_panel()
+                if preset:
+                    self.d.click(*self.controls()[PRESET_IDS[preset]].center)
+                    poll(lambda: (self.d.chip_value("center"), self.d.chip_value("space")) ==
+                         (center * step_center, space * step_space), "the chip at preset %d's levels" % preset)
+                levels = (self.d.chip_value("center"), self.d.chip_value("space"))
+                poll(lambda: self.d.foreground() == panel.handle, "the panel in the foreground")
                 self.d.key(key)
-                try:
-                    poll(self.panel_hidden, "the panel hidden by %s" % key, timeout=5 * attempt)
-                    break
-                except Timeout:
-                    if attempt == 2:
-                        raise
+                what = "%s after %s" % (key, "a click on preset %d" % preset if preset else "a tray click")
+                poll(self.panel_hidden, "the panel hidden by " + what)
+                check((self.d.chip_value("center"), self.d.chip_value("space")) == levels,
+                      "the levels changed by " + what)
         other = self.d.start_other()
         try:
             self.d.open_panel()

@@ -7,7 +7,13 @@
 #include "mixer/MixerDriver.h"
 #include "panel/Preset.h"
 #include "support/AboutDlg.h"
+#include <commctrl.h>
+#include <objbase.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <cstring>
 #include <limits.h>
+#include <utility>
 
 namespace
 {
@@ -68,15 +74,66 @@ TEST(InstallSwitchTest, ExactCaseSensitiveSubstring)
 
 namespace
 {
-// Every function loaded at first use has a stand-in for a Windows that lacks it.
-TEST(DelayLoadTest, EveryDelayedFunctionHasAStandIn)
+// A call of each function loaded at first use, through its stand-in: TRUE when it answers
+// as that function does when it fails.
+template <typename T>
+T As(FARPROC pfn)
+{
+    return reinterpret_cast<T>(reinterpret_cast<void*>(pfn));
+}
+
+const std::pair<const char*, bool (*)(FARPROC)> kStandInCalls[] = {
+    {"ImageList_AddMasked", [](FARPROC p) { return As<decltype(&ImageList_AddMasked)>(p)(nullptr, nullptr, 0) == -1; }},
+    {"ImageList_Create", [](FARPROC p) { return As<decltype(&ImageList_Create)>(p)(16, 16, 0, 1, 1) == nullptr; }},
+    {"ImageList_Destroy", [](FARPROC p) { return !As<decltype(&ImageList_Destroy)>(p)(nullptr); }},
+    {"ImageList_Draw", [](FARPROC p) { return !As<decltype(&ImageList_Draw)>(p)(nullptr, 0, nullptr, 0, 0, 0); }},
+    {"ImageList_GetImageInfo", [](FARPROC p) { return !As<decltype(&ImageList_GetImageInfo)>(p)(nullptr, 0, nullptr); }},
+    {"InitCommonControlsEx", [](FARPROC p) { return !As<decltype(&InitCommonControlsEx)>(p)(nullptr); }},
+    {"CoCreateInstance", [](FARPROC p) {
+         void* pv = &pv;
+         return As<decltype(&CoCreateInstance)>(p)(CLSID_NULL, nullptr, 0, IID_IUnknown, &pv) == REGDB_E_CLASSNOTREG &&
+                pv == nullptr;
+     }},
+    {"OleInitialize", [](FARPROC p) { return FAILED(As<decltype(&OleInitialize)>(p)(nullptr)); }},
+    {"OleUninitialize", [](FARPROC p) { As<decltype(&OleUninitialize)>(p)(); return true; }},
+    {"Shell_NotifyIconA", [](FARPROC p) { return !As<decltype(&Shell_NotifyIconA)>(p)(NIM_ADD, nullptr); }},
+    {"GetFileVersionInfoA", [](FARPROC p) { return !As<decltype(&GetFileVersionInfoA)>(p)("x.exe", 0, 0, nullptr); }},
+    {"GetFileVersionInfoSizeA", [](FARPROC p) {
+         DWORD dwHandle = 1;
+         return As<decltype(&GetFileVersionInfoSizeA)>(p)("x.exe", &dwHandle) == 0 && dwHandle == 0;
+     }},
+    {"VerQueryValueA", [](FARPROC p) {
+         void* pv = &pv;
+         UINT nLen = 1;
+         return !As<decltype(&VerQueryValueA)>(p)("", "\\", &pv, &nLen) && pv == nullptr && nLen == 0;
+     }},
+};
+
+// Every function loaded at first use (the list is made from cmake/delayimp/) has a stand-in,
+// which fails as that function does and leaves ERROR_PROC_NOT_FOUND, as the loader does.
+TEST(DelayLoadTest, EveryStandInFailsAsItsFunctionDoes)
 {
     const char* const apszDelayed[] = {
 #include "DelayedFunctions.h"
     };
     ASSERT_GT(sizeof(apszDelayed) / sizeof(apszDelayed[0]), 10u);
     for (const char* pszName : apszDelayed)
-        EXPECT_NE(DelayLoadStandIn(pszName), nullptr) << pszName;
+    {
+        bool (*pfnFails)(FARPROC) = nullptr;
+        for (const auto& call : kStandInCalls)
+            pfnFails = std::strcmp(call.first, pszName) == 0 ? call.second : pfnFails;
+        FARPROC pfn = DelayLoadStandIn(pszName);
+        ASSERT_NE(pfnFails, nullptr) << "no call of " << pszName << " in this test";
+        ASSERT_NE(pfn, nullptr) << pszName;
+        ::SetLastError(ERROR_SUCCESS);
+        const bool bFails = pfnFails(pfn);
+        const DWORD dwError = ::GetLastError();
+        EXPECT_TRUE(bFails) << pszName;
+        if (std::strcmp(pszName, "OleUninitialize") != 0)     // it has no failure to report
+        {
+            EXPECT_EQ(dwError, static_cast<DWORD>(ERROR_PROC_NOT_FOUND)) << pszName;
+        }
+    }
     EXPECT_EQ(DelayLoadStandIn("GetTickCount64"), nullptr);
 }
 

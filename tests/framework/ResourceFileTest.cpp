@@ -1,6 +1,7 @@
 // What the built programs carry for Windows itself: the manifest that both builds embed,
 // and icons that hold every size the tray asks for.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <string>
 #include "Harness.h"
 #include "resource.h"
@@ -22,33 +23,27 @@ std::string ManifestOf(const std::string& path)
     return text;
 }
 
-TEST(ResourceFileTest, BothBuildsOfTheProgramCarryTheManifest)
+void ExpectManifest(const std::string& path)
 {
-    // The i686 build sits beside this one when both were built (scripts/test builds both).
-    const std::string programs[] = { BinPath("Aurelon3D.exe"),
-                                     BinDir() + "\\..\\..\\i686\\bin\\Aurelon3D.exe" };
-    int nFound = 0;
-    for (const std::string& path : programs)
-    {
-        if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && nFound > 0)
-            continue;
-        ++nFound;
-        SCOPED_TRACE(path);
-        std::string manifest = ManifestOf(path);
-        EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-        EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
-                  std::string::npos);
-        EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
-        // Vista, 7, 8, 8.1 and 10 (and later) run the program as one that knows them.
-        for (const char* pszOS : { "e2011457", "35138b9a", "4a2f28e3", "1f676c76", "8e0f7a12" })
-            EXPECT_NE(manifest.find(std::string("{") + pszOS), std::string::npos) << pszOS;
-    }
+    SCOPED_TRACE(path);
+    std::string manifest = ManifestOf(path);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    // Vista, 7, 8, 8.1 and 10 (and later) run the program as one that knows them.
+    for (const char* pszOS : { "e2011457", "35138b9a", "4a2f28e3", "1f676c76", "8e0f7a12" })
+        EXPECT_NE(manifest.find(std::string("{") + pszOS), std::string::npos) << pszOS;
+}
+
+TEST(ResourceFileTest, TheProgramCarriesTheManifest)
+{
+    ExpectManifest(BinPath("Aurelon3D.exe"));
 }
 
 // The image that Windows picks for a size, from the icon's own directory.
-SIZE IconImageFor(UINT nIconID, int nSize)
+SIZE IconImageFor(HMODULE hModule, UINT nIconID, int nSize)
 {
-    HMODULE hModule = ::GetModuleHandleA(nullptr);
     SIZE size = { 0, 0 };
     HRSRC hGroup = ::FindResourceA(hModule, MAKEINTRESOURCEA(nIconID), MAKEINTRESOURCEA(14));
     if (hGroup == nullptr)
@@ -65,16 +60,36 @@ SIZE IconImageFor(UINT nIconID, int nSize)
     return size;
 }
 
-TEST(ResourceFileTest, TrayPicturesHoldEverySmallIconSize)
+void ExpectEverySmallIconSize(HMODULE hModule)
 {
     for (UINT nIconID : { IDI_SRS_ON, IDI_SRS_OFF, IDI_QSOUND_ON, IDI_QSOUND_OFF })
     {
         for (int nSize : { 16, 20, 24, 32 })
         {
-            SIZE size = IconImageFor(nIconID, nSize);
+            SIZE size = IconImageFor(hModule, nIconID, nSize);
             EXPECT_EQ(size.cx, nSize) << "icon " << nIconID;
             EXPECT_EQ(size.cy, nSize) << "icon " << nIconID;
         }
     }
+}
+
+TEST(ResourceFileTest, TrayPicturesHoldEverySmallIconSize)
+{
+    ExpectEverySmallIconSize(::GetModuleHandleA(nullptr));
+}
+
+// The 32-bit program where it was built (AURELON_PROGRAM_I686, a Unix path): required
+// wherever the build names it.
+TEST(ResourceFileTest, TheI686ProgramCarriesTheManifest)
+{
+    const char* pszPath = getenv("AURELON_PROGRAM_I686");
+    if (pszPath == nullptr || *pszPath == '\0')
+        GTEST_SKIP() << "AURELON_PROGRAM_I686 is empty";
+    const std::string path = std::string("Z:") + pszPath;
+    HMODULE hModule = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(hModule, nullptr) << path;
+    ExpectEverySmallIconSize(hModule);
+    ::FreeLibrary(hModule);
+    ExpectManifest(path);
 }
 }

@@ -15,7 +15,9 @@ struct MISSINGCASE
 };
 
 const MISSINGCASE kCases[] = {
-    {"shell32.dll lacks Shell_NotifyIconA", "native", true},
+    // The program takes shell32 from the system directory only, where Wine has no native
+    // one; the one beside the copy, without the functions, would lack Shell_NotifyIconA.
+    {"no native shell32.dll in the system directory, one without functions beside", "native", true},
     {"shell32.dll cannot be loaded", "", false},
 };
 

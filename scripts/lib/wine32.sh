@@ -162,6 +162,7 @@ wine32_setup() {
     ln -sf "$top/scripts/lib/wine32-command" "$wine32_dir/bin/$command"
   done
   # AURELON_EMULATOR tells the tests that what they measure of a process includes the
-  # emulator's own memory.
+  # emulator's own memory. A 64-bit server makes a new prefix a 64-bit one unless told.
   export AURELON_WINE32_ROOT="$wine32_root" PATH="$wine32_dir/bin:$PATH" AURELON_EMULATOR=qemu-i386
+  export WINEARCH=win32
 }

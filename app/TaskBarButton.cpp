@@ -39,7 +39,7 @@ HICON LoadTrayPicture(UINT nIconID)
 
 HWND CTaskBarButton::m_hReceiverWnd = nullptr;
 int CTaskBarButton::m_nIconCount = 0;
-std::map<UINT, CTaskBarButton*> CTaskBarButton::s_liveIcons;
+CFlatMap<UINT, CTaskBarButton*> CTaskBarButton::s_liveIcons;
 UINT CTaskBarButton::s_nNextID = 1;
 
 CTaskBarButtonNotify* CNotifySource::SetNotify(CTaskBarButtonNotify* pNotify)
@@ -73,7 +73,7 @@ CTaskBarButton::CTaskBarButton(UINT nIconID, LPCSTR lpszTip)
     m_pNotify = GetDefaultNotify();
     CreateReceiverWindow();
     ++m_nIconCount;
-    s_liveIcons[m_nID] = this;
+    s_liveIcons.SetAt(m_nID, this);
     CopyTipText(m_szTip, lpszTip);
     AddIcon();
 }
@@ -82,7 +82,7 @@ CTaskBarButton::~CTaskBarButton()
 {
     NOTIFYICONDATAA nid = MakeRecord(m_nID, 0);
     ::Shell_NotifyIconA(NIM_DELETE, &nid);
-    s_liveIcons.erase(m_nID);
+    s_liveIcons.RemoveKey(m_nID);
     if (--m_nIconCount == 0 && ::IsWindow(m_hReceiverWnd))
     {
         ::DestroyWindow(m_hReceiverWnd);
@@ -172,9 +172,9 @@ LRESULT CALLBACK CTaskBarButton::ReceiverWndProc(HWND hWnd, UINT message, WPARAM
 {
     if (message == WM_TASKBARBUTTON)
     {
-        auto it = s_liveIcons.find(static_cast<UINT>(wParam));
-        if (it != s_liveIcons.end())
-            it->second->OnTrayNotify(static_cast<UINT>(lParam));
+        CTaskBarButton* pButton = s_liveIcons.Lookup(static_cast<UINT>(wParam));
+        if (pButton != nullptr)
+            pButton->OnTrayNotify(static_cast<UINT>(lParam));
     }
     else if (message == WM_CLOSE)
     {

@@ -4,7 +4,7 @@
 #define AURELON_TASKBARBUTTON_H
 
 #include <windows.h>
-#include <map>
+#include "framework/FlatMap.h"
 
 // The six mouse operations on an icon, without coordinates.
 class CTaskBarButtonNotify
@@ -83,7 +83,7 @@ private:
     char m_szTip[64];
 
     // Icons by id, so that a callback for a removed icon reaches no object.
-    static std::map<UINT, CTaskBarButton*> s_liveIcons;
+    static CFlatMap<UINT, CTaskBarButton*> s_liveIcons;
     static UINT s_nNextID;
 };
 

@@ -1,29 +1,30 @@
 #include "framework/Wnd.h"
 #include "framework/App.h"
-#include <map>
+#include "framework/FlatMap.h"
 
 namespace
 {
 // The object of every attached window. Every message looks its window up here; a window
 // property would cost a round trip to the window server under Wine on each look-up.
 // Windows are attached and messages dispatched on the GUI thread only.
-std::map<HWND, CWnd*>& AttachedWindows()
+CFlatMap<HWND, CWnd*>& AttachedWindows()
 {
-    static std::map<HWND, CWnd*> s_windows;
+    static CFlatMap<HWND, CWnd*> s_windows;
     return s_windows;
 }
 
-// The object being created by CreateEx, until the creation hook binds its window.
-thread_local CWnd* t_pWndInit = nullptr;
+// The object being created by CreateEx, until the creation hook binds its window. Windows
+// are made on the GUI thread only.
+CWnd* g_pWndInit = nullptr;
 
 // Binds the window that CreateEx is making before its first message (WM_NCCREATE),
 // whatever window procedure its class has.
 LRESULT CALLBACK CreationHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_CREATEWND && t_pWndInit != nullptr)
+    if (nCode == HCBT_CREATEWND && g_pWndInit != nullptr)
     {
-        CWnd* pWnd = t_pWndInit;
-        t_pWndInit = nullptr;
+        CWnd* pWnd = g_pWndInit;
+        g_pWndInit = nullptr;
         pWnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
@@ -56,16 +57,14 @@ const MSGMAP* CWnd::GetMessageMap() const
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    const std::map<HWND, CWnd*>& windows = AttachedWindows();
-    std::map<HWND, CWnd*>::const_iterator it = windows.find(hWnd);
-    return it != windows.end() ? it->second : nullptr;
+    return AttachedWindows().Lookup(hWnd);
 }
 
 BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || !::IsWindow(hWnd))
         return FALSE;
-    AttachedWindows()[hWnd] = this;
+    AttachedWindows().SetAt(hWnd, this);
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -77,7 +76,7 @@ void CWnd::Detach()
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
         m_pfnSuper = nullptr;
     }
-    AttachedWindows().erase(m_hWnd);
+    AttachedWindows().RemoveKey(m_hWnd);
     m_hWnd = nullptr;
 }
 
@@ -87,11 +86,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     HHOOK hHook = ::SetWindowsHookExA(WH_CBT, CreationHookProc, nullptr, ::GetCurrentThreadId());
     if (hHook == nullptr)
         return FALSE;
-    t_pWndInit = this;
+    g_pWndInit = this;
     HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y,
                                   nWidth, nHeight, hWndParent, hMenu, ::GetModuleHandleA(nullptr),
                                   nullptr);
-    t_pWndInit = nullptr;
+    g_pWndInit = nullptr;
     ::UnhookWindowsHookEx(hHook);
     return hWnd != nullptr;
 }

@@ -99,6 +99,18 @@ BOOL WINAPI NoVerQueryValueA(LPCVOID, LPCSTR, LPVOID* ppBuffer, PUINT puLen)
     return FALSE;
 }
 
+BOOL WINAPI NoGetMonitorInfoA(HMONITOR, LPMONITORINFO)
+{
+    SetMissing();
+    return FALSE;
+}
+
+HMONITOR WINAPI NoMonitorFromPoint(POINT, DWORD)
+{
+    SetMissing();
+    return nullptr;
+}
+
 // T is the real function's pointer type: a stand-in whose parameters or calling convention
 // differ from it (and would leave a 32-bit caller's stack unbalanced) does not compile.
 template <typename T>
@@ -128,6 +140,8 @@ const STANDIN g_standIns[] = {
     {"GetFileVersionInfoA", StandIn<decltype(&::GetFileVersionInfoA)>(NoGetFileVersionInfoA)},
     {"GetFileVersionInfoSizeA", StandIn<decltype(&::GetFileVersionInfoSizeA)>(NoGetFileVersionInfoSizeA)},
     {"VerQueryValueA", StandIn<decltype(&::VerQueryValueA)>(NoVerQueryValueA)},
+    {"GetMonitorInfoA", StandIn<decltype(&::GetMonitorInfoA)>(NoGetMonitorInfoA)},
+    {"MonitorFromPoint", StandIn<decltype(&::MonitorFromPoint)>(NoMonitorFromPoint)},
 };
 }
 

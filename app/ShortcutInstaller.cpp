@@ -1,5 +1,6 @@
 #include "app/ShortcutInstaller.h"
 #include <shlobj.h>
+#include <cstring>
 #include "app/DelayLoad.h"
 #include "framework/App.h"
 
@@ -47,7 +48,7 @@ BOOL ConvertLinkPath(const std::string& strPath, WCHAR (&szWide)[MAX_PATH])
     // A cut or partly converted name would save the shortcut somewhere else.
     if (cch == 0)
         return FALSE;
-    lstrcpynW(szWide, szConverted, MAX_PATH);
+    std::memcpy(szWide, szConverted, static_cast<size_t>(cch) * sizeof(WCHAR));
     return TRUE;
 }
 

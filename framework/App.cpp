@@ -73,10 +73,21 @@ int CWinApp::Run()
     return ExitInstance();
 }
 
+namespace
+{
+// The top-level window that holds the window: what GetAncestor(GA_ROOT) gives on the
+// Windows that have it (98 and 2000 on).
+HWND RootWindow(HWND hWnd)
+{
+    while (hWnd != nullptr && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) != 0)
+        hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
+}
+
 BOOL AfxPreTranslateMessage(MSG* pMsg)
 {
-    HWND hWndRoot = pMsg->hwnd != nullptr ? ::GetAncestor(pMsg->hwnd, GA_ROOT) : nullptr;
-    CWnd* pWnd = CWnd::FromHandlePermanent(hWndRoot);
+    CWnd* pWnd = CWnd::FromHandlePermanent(RootWindow(pMsg->hwnd));
     return pWnd != nullptr && pWnd->PreTranslateMessage(pMsg);
 }
 

@@ -1,5 +1,5 @@
-// Custom actions of the installer package. Only what Windows 2000 and Windows Installer 2.0
-// offer is used: the x86 package runs there.
+// Custom actions of the installer package. Only what Windows 95 and NT 4.0 with Windows
+// Installer 2.0 offer is used: the x86 package runs there.
 //
 // CloseProgram runs before the package upgrades or removes the program: it ends a resident
 // Aurelon 3D Audio Control, whose file is in use while it runs, and waits for its end, so
@@ -11,6 +11,7 @@
 #include <msi.h>
 #include <msiquery.h>
 #include "app/ShortcutFolders.h"
+#include <cwchar>
 
 namespace
 {
@@ -18,22 +19,24 @@ const DWORD kTimeoutMs = 10000;
 const DWORD kPollMs = 100;
 
 // The program's string 506 in each of its languages, as the system's ANSI code page writes
-// it; a name that this code page cannot write names no folder here.
+// it; a name that this code page cannot write exactly (no best fit: it would be another
+// folder's name) names no folder here.
 std::vector<std::string> ProgramGroups()
 {
-    static const char* const kGroups[] = {
-        u8"Accessories\\Multimedia", u8"Zubehör\\Unterhaltungsmedien", u8"Accessoires\\Divertissement",
-        u8"Accesorios\\Entretenimiento", u8"Accessori\\Svago", u8"アクセサリ\\エンターテイメント",
+    static const WCHAR* const kGroups[] = {
+        L"Accessories\\Multimedia", L"Zubeh\u00F6r\\Unterhaltungsmedien", L"Accessoires\\Divertissement",
+        L"Accesorios\\Entretenimiento", L"Accessori\\Svago",
+        L"\u30A2\u30AF\u30BB\u30B5\u30EA\\\u30A8\u30F3\u30BF\u30FC\u30C6\u30A4\u30E1\u30F3\u30C8",
     };
     std::vector<std::string> groups;
-    for (const char* pszGroup : kGroups)
+    for (const WCHAR* pszGroup : kGroups)
     {
-        WCHAR szWide[MAX_PATH];
         char szGroup[MAX_PATH];
-        BOOL bLost = FALSE;
-        if (::MultiByteToWideChar(CP_UTF8, 0, pszGroup, -1, szWide, MAX_PATH) > 0 &&
-            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, szWide, -1, szGroup, MAX_PATH, NULL, &bLost) > 0 &&
-            !bLost)
+        WCHAR szBack[MAX_PATH];
+        // Converted back, a name that the code page wrote exactly is the same name.
+        if (::WideCharToMultiByte(CP_ACP, 0, pszGroup, -1, szGroup, MAX_PATH, NULL, NULL) > 0 &&
+            ::MultiByteToWideChar(CP_ACP, 0, szGroup, -1, szBack, MAX_PATH) > 0 &&
+            std::wcscmp(szBack, pszGroup) == 0)
             groups.push_back(szGroup);
     }
     return groups;

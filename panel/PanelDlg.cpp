@@ -273,7 +273,9 @@ BOOL CPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CPanelDlg::ExitProgram()
 {
-    ::EndMenu();
+    // Both of the program's menus belong to the panel: this ends whichever is open (EndMenu
+    // does the same, from 98 and 2000 on).
+    SendMessage(WM_CANCELMODE, 0, 0);
     ::PostQuitMessage(0);
     ShowPanel(FALSE);
 }

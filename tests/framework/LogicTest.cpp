@@ -107,6 +107,13 @@ const std::pair<const char*, bool (*)(FARPROC)> kStandInCalls[] = {
          UINT nLen = 1;
          return !As<decltype(&VerQueryValueA)>(p)("", "\\", &pv, &nLen) && pv == nullptr && nLen == 0;
      }},
+    {"GetMonitorInfoA", [](FARPROC p) {
+         MONITORINFO info = { sizeof(info) };
+         return !As<decltype(&GetMonitorInfoA)>(p)(nullptr, &info);
+     }},
+    {"MonitorFromPoint", [](FARPROC p) {
+         return As<decltype(&MonitorFromPoint)>(p)(POINT{ 0, 0 }, MONITOR_DEFAULTTONEAREST) == nullptr;
+     }},
 };
 
 // Every function loaded at first use (the list is made from cmake/delayimp/) has a stand-in,

@@ -19,6 +19,7 @@ protected:
         m_program.SetChipValue(MIXER3D_SPACE_ID, 9 * nStep);
         ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_SPACE) == 9; }));
         ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET3, 1));   // "&Save Settings"
+        m_program.Sync();
         ASSERT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset3, "Space"), 9u);
     }
 

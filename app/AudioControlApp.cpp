@@ -10,6 +10,24 @@ namespace
 const char kInstanceMutexName[] = "Aurelon3DAudioControl.Instance";
 const DWORD kResidentWaitMs = 10000;
 const DWORD kResidentPollMs = 50;
+// Long enough to read the notice; a resident instance that takes longer is stuck.
+const DWORD kNoticeWaitMs = 120000;
+
+// Lets the resident instance put its notice in front of the program the user is in.
+// Windows 95 and NT 4 have no such call, and need none.
+void AllowResidentForeground(HWND hWndResident)
+{
+    typedef BOOL(WINAPI * PFNALLOWSETFOREGROUNDWINDOW)(DWORD);
+    HMODULE hUser = ::GetModuleHandleA("user32.dll");
+    PFNALLOWSETFOREGROUNDWINDOW pfnAllow = hUser != nullptr
+        ? reinterpret_cast<PFNALLOWSETFOREGROUNDWINDOW>(
+              reinterpret_cast<void*>(::GetProcAddress(hUser, "AllowSetForegroundWindow")))
+        : nullptr;
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWndResident, &dwProcessId);
+    if (pfnAllow != nullptr && dwProcessId != 0)
+        pfnAllow(dwProcessId);
+}
 }
 
 BOOL CAudioControlApp::InitInstance()
@@ -66,14 +84,13 @@ void CAudioControlApp::ReleaseInstanceMutex()
 }
 
 // Asks the resident instance to hide its panel and show the already-running notice;
-// the send returns only when the user has dismissed the notice (so no time limit), or
-// at once when the resident instance is hung.
+// the send returns when the user has dismissed the notice, at once when the resident
+// instance is hung, and after kNoticeWaitMs when it never answers.
 BOOL CAudioControlApp::SignalResidentInstance(HWND hWndResident) const
 {
-    ::SetForegroundWindow(hWndResident);
-    ::SetFocus(hWndResident);
+    AllowResidentForeground(hWndResident);
     DWORD_PTR dwResult = 0;
-    ::SendMessageTimeoutA(hWndResident, WM_INSTANCENOTIFY, 0, 1, SMTO_ABORTIFHUNG, INFINITE,
+    ::SendMessageTimeoutA(hWndResident, WM_INSTANCENOTIFY, 0, 1, SMTO_ABORTIFHUNG, kNoticeWaitMs,
                           &dwResult);
     return FALSE;
 }

@@ -106,18 +106,29 @@ BOOL CMainWnd::IsRunning() const
 
 // A request that arrives while the program starts or ends (inside the tray icon's add or
 // removal, which wait for the shell) is answered at once: no notice over a half-made or
-// half-destroyed panel.
+// half-destroyed panel. One that arrives while a dialog or menu of the program is open
+// leaves the panel as it is and gets its notice once that has ended.
 LRESULT CMainWnd::OnInstanceNotify(WPARAM wParam, LPARAM lParam)
 {
     if (m_bNoticeShowing == 1 || !IsRunning())
         return 0;
+    if (m_pPanel->IsModal())
+    {
+        m_pPanel->BringModalToFront();
+        if (lParam == 1)
+            m_pPanel->DeferNotice(m_hWnd);
+        return 0;
+    }
     m_pPanel->ShowWindow(wParam == 1 ? SW_SHOWNORMAL : SW_HIDE);
     if (lParam != 1)
         return 0;
     m_bNoticeShowing = 1;
-    CRunningDlg dlg(m_pPanel);
-    dlg.m_nVariant = m_pPanel->GetVariant();
-    dlg.DoModal();
+    {
+        CModalScope modal(m_pPanel);
+        CRunningDlg dlg(m_pPanel);
+        dlg.m_nVariant = m_pPanel->GetVariant();
+        dlg.DoModal();
+    }
     m_bNoticeShowing = 0;
     return 0;
 }

@@ -28,5 +28,9 @@ BOOL CRunningDlg::OnInitDialog()
     m_wndTrayIcon.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIcon)));
     m_wndInfoIcon.SetIcon(::LoadIconA(nullptr, IDI_ASTERISK));
     SetWindowText(AfxLoadString(IDS_PRODUCT).c_str());
+    // Its owner, the panel, is hidden: the notice has a task-bar button of its own and
+    // comes up in front of the program the user is in (the second start allowed that).
+    ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, ::GetWindowLongA(m_hWnd, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+    ::SetForegroundWindow(m_hWnd);
     return TRUE;
 }

@@ -44,7 +44,8 @@ CPanelDlg::CPanelDlg(CWnd* pParent)
     : CDialog(IDD, pParent),
       m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_nDpi(kBaseDpi), m_crTransparent(0), m_nCurPreset(1), m_bEscapeDown(FALSE),
-      m_pTrayNotify(nullptr), m_pTrayIcon(nullptr), m_nMenuPreset(0), m_bPresetsSaved(FALSE)
+      m_pTrayNotify(nullptr), m_pTrayIcon(nullptr), m_nMenuPreset(0), m_nModal(0),
+      m_hWndNoticePending(nullptr)
 {
 }
 
@@ -122,10 +123,14 @@ BOOL CPanelDlg::ReadQuietFlag() const
     return value.DeleteValue() && dwQuiet == 1;
 }
 
+UINT CPanelDlg::TitleID() const
+{
+    return m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS : IDS_TITLE_QSOUND;
+}
+
 void CPanelDlg::CreateTrayIcon()
 {
-    std::string product = AfxLoadString(m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS
-                                                                          : IDS_TITLE_QSOUND);
+    std::string product = AfxLoadString(TitleID());
     m_pTrayNotify = new CPanelTrayNotify(this);
     m_pTrayIcon = new CTaskBarButton(TrayIconID(), product.c_str());
     m_pTrayIcon->SetNotify(m_pTrayNotify);
@@ -243,13 +248,41 @@ void CPanelDlg::ShowPanel(BOOL bShow, const POINT* pAnchor)
 
 void CPanelDlg::ShowAbout()
 {
-    if (m_pTrayNotify != nullptr)
-        m_pTrayNotify->m_bEnabled = FALSE;
+    if (IsModal())
+    {
+        BringModalToFront();
+        return;
+    }
+    CModalScope modal(this);
     CAboutDlg dlg(this);
     dlg.m_nVariant = m_mixer.m_nVariant;
     dlg.DoModal();
+}
+
+void CPanelDlg::BeginModal()
+{
+    if (m_nModal++ == 0 && m_pTrayNotify != nullptr)
+        m_pTrayNotify->m_bEnabled = FALSE;
+}
+
+// A second start that came meanwhile gets its notice now, from the message loop.
+void CPanelDlg::EndModal()
+{
+    if (--m_nModal > 0)
+        return;
     if (m_pTrayNotify != nullptr)
         m_pTrayNotify->m_bEnabled = TRUE;
+    if (m_hWndNoticePending != nullptr)
+        ::PostMessageA(m_hWndNoticePending, WM_INSTANCENOTIFY, 0, 1);
+    m_hWndNoticePending = nullptr;
+}
+
+// The dialogs are owned by the panel; a menu has nothing to bring forward.
+void CPanelDlg::BringModalToFront() const
+{
+    HWND hPopup = ::GetLastActivePopup(m_hWnd);
+    if (hPopup != nullptr && hPopup != m_hWnd && ::IsWindowVisible(hPopup))
+        ::SetForegroundWindow(hPopup);
 }
 
 BOOL CPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -352,6 +385,7 @@ void CPanelDlg::OnContextMenu(HWND hWnd, POINT point)
             point.y = rc.bottom;
         }
         m_nMenuPreset = nPreset;
+        CModalScope modal(this);
         ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
     }
     if (hMenu != nullptr)
@@ -428,23 +462,20 @@ void CPanelDlg::OnClose()
     ExitProgram();
 }
 
-// A session that ends may never see the normal exit: keep what the user set now. The
+// A session that ends may never see the normal exit: keep what is not stored yet. The
 // Restart Manager (ENDSESSION_CLOSEAPP) then expects the program to end by itself.
 void CPanelDlg::OnEndSession(BOOL bEnding, UINT nOptions)
 {
     if (!bEnding)
         return;
-    if (!m_bPresetsSaved)
-        SavePresets();
-    m_bPresetsSaved = TRUE;
+    SavePresets();
     if ((nOptions & ENDSESSION_CLOSEAPP) != 0)
         ExitProgram();
 }
 
 void CPanelDlg::OnDestroy()
 {
-    if (!m_bPresetsSaved)
-        SavePresets();
+    SavePresets();
     CloseMixer();
     Default();
     m_presets.clear();

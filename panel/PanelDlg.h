@@ -28,6 +28,13 @@ public:
     void ShowPanel(BOOL bShow, const POINT* pAnchor = nullptr);
     // Runs the About box; tray clicks only beep meanwhile.
     void ShowAbout();
+    // While a dialog, message box or menu of the program runs (CModalScope), nothing else
+    // of the program opens: the tray's clicks beep and bring that dialog to the front, and
+    // a second start's notice waits until it ends.
+    BOOL IsModal() const { return m_nModal > 0; }
+    void BringModalToFront() const;
+    // The notice that hWndNotify is asked for once the open dialog or menu has ended.
+    void DeferNotice(HWND hWndNotify) { m_hWndNoticePending = hWndNotify; }
     int GetVariant() const { return m_mixer.m_nVariant; }
     // Notes Escape on the panel itself before the dialog manager turns it into IDCANCEL.
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -43,6 +50,8 @@ public:
     // Presets
     void LoadPresets();
     void SavePresets();
+    // Writes preset n to the user's key; TRUE when every value was written.
+    BOOL WritePreset(int nPreset);
     // Selects and applies preset n (1 to 3); 0 deselects.
     void SelectPreset(int nPreset);
 
@@ -77,6 +86,9 @@ protected:
     void OnClose();
 
 private:
+    friend class CModalScope;
+    void BeginModal();
+    void EndModal();
     BOOL ReadQuietFlag() const;
     void CreateTrayIcon();
     void SetVariantTexts();
@@ -88,7 +100,11 @@ private:
     void FollowLevel(DWORD nControlID, int nStep, int& nEcho, CSliderCtrl& slider);
     void ApplyPresetLevels(const Preset& preset);
     void ShowPresetImages(int nPreset, BOOL bSelected);
-    Preset* MenuPreset();
+    int TakeMenuPreset();
+    void KeepPreset(int nPreset);
+    // An exclamation message box owned by the panel, captioned with the technology's name.
+    void ShowWarning(UINT nTextID);
+    UINT TitleID() const;
     BOOL QueryLogoPalette();
     UINT TrayIconID() const;
 
@@ -114,9 +130,23 @@ private:
     CTaskBarButton* m_pTrayIcon;
     int m_nMenuPreset;
     CMixer3D m_mixer;
-    BOOL m_bPresetsSaved;       // the registry holds the presets as they are (session end)
+    int m_nModal;               // dialogs, message boxes and menus open, nested
+    HWND m_hWndNoticePending;   // asks for the notice when the last of them ends
 
     DECLARE_MESSAGE_MAP()
+};
+
+// Marks a dialog, message box or menu of the program as open for its lifetime.
+class CModalScope
+{
+public:
+    explicit CModalScope(CPanelDlg* pPanel) : m_pPanel(pPanel) { m_pPanel->BeginModal(); }
+    ~CModalScope() { m_pPanel->EndModal(); }
+    CModalScope(const CModalScope&) = delete;
+    CModalScope& operator=(const CModalScope&) = delete;
+
+private:
+    CPanelDlg* m_pPanel;
 };
 
 // Where a panel of size w x h opens for an anchor point on a monitor of rectangle

@@ -67,6 +67,16 @@ void ReadDescription(CRegistryKey& key, std::string& description)
         description = text;
 }
 
+// A stored level may be any number, or one for a chip with more steps: it is taken as the
+// nearest position the control has, so that the write stays within the control's range.
+int ClampToSlider(int nPosition, const CSliderCtrl& slider)
+{
+    int nLast = static_cast<int>(slider.SendMessage(TBM_GETRANGEMAX));
+    if (nPosition > nLast)
+        return nLast;
+    return nPosition < 0 ? 0 : nPosition;
+}
+
 // The user's own preset when its key exists (levels as numbers), else the machine's
 // factory preset (levels as text), else nothing stored. No fallback between the two.
 // The machine's keys are only read: a standard user may not open them for writing.
@@ -113,20 +123,47 @@ void CPanelDlg::LoadPresets()
     }
 }
 
+// At exit and at the session end: the presets whose last write failed. What is stored
+// already is not written again; another program may have changed it since.
 void CPanelDlg::SavePresets()
 {
     for (size_t i = 1; i < m_presets.size(); ++i)
     {
-        const Preset& preset = *m_presets[i];
-        CRegistryKey key(HKEY_CURRENT_USER, PresetKeyPath(static_cast<int>(i)).c_str());
-        key.Open(TRUE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE);
-        CRegistryDwordValue(&key, AfxLoadString(IDS_REG_CENTER).c_str())
-            .Write(static_cast<DWORD>(preset.m_nCenter));
-        CRegistryDwordValue(&key, AfxLoadString(IDS_REG_SPACE).c_str())
-            .Write(static_cast<DWORD>(preset.m_nSpace));
-        CRegistryStringValue(&key, AfxLoadString(IDS_REG_DESCRIPTION).c_str())
-            .Write(preset.m_strDescription.c_str());
+        if (!m_presets[i]->m_bStored)
+            WritePreset(static_cast<int>(i));
     }
+}
+
+BOOL CPanelDlg::WritePreset(int nPreset)
+{
+    Preset& preset = *m_presets[nPreset];
+    CRegistryKey key(HKEY_CURRENT_USER, PresetKeyPath(nPreset).c_str());
+    BOOL bOK = key.Open(TRUE, KEY_ALL_ACCESS, nullptr, nullptr, FALSE);
+    bOK = CRegistryDwordValue(&key, AfxLoadString(IDS_REG_CENTER).c_str())
+              .Write(static_cast<DWORD>(preset.m_nCenter)) && bOK;
+    bOK = CRegistryDwordValue(&key, AfxLoadString(IDS_REG_SPACE).c_str())
+              .Write(static_cast<DWORD>(preset.m_nSpace)) && bOK;
+    bOK = CRegistryStringValue(&key, AfxLoadString(IDS_REG_DESCRIPTION).c_str())
+              .Write(preset.m_strDescription.c_str()) && bOK;
+    preset.m_bStored = bOK;
+    return bOK;
+}
+
+// A preset the user has just changed is written at once: a program that is ended by
+// force, or a machine that goes down, keeps it. A failed write is told, and tried again
+// at exit.
+void CPanelDlg::KeepPreset(int nPreset)
+{
+    m_presets[nPreset]->m_bStored = FALSE;
+    if (!WritePreset(nPreset))
+        ShowWarning(IDS_SAVE_FAILED);
+}
+
+void CPanelDlg::ShowWarning(UINT nTextID)
+{
+    CModalScope modal(this);
+    ::MessageBoxA(m_hWnd, AfxLoadString(nTextID).c_str(), AfxLoadString(TitleID()).c_str(),
+                  MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CPanelDlg::ShowPresetImages(int nPreset, BOOL bSelected)
@@ -156,14 +193,15 @@ void CPanelDlg::ApplyPresetLevels(const Preset& preset)
 {
     HMIXER hMixer = m_mixer.m_hMixer;
     m_mixer.m_nVolumeEcho = 0;
-    DWORD dwCenter = MixerPositionToValue(preset.m_nCenter, m_mixer.m_nCenterStep);
+    DWORD dwCenter = MixerPositionToValue(ClampToSlider(preset.m_nCenter, m_wndCenter),
+                                          m_mixer.m_nCenterStep);
     if (GetMixerValue(hMixer, m_mixer.m_nCenterID) != dwCenter)
     {
         ++m_mixer.m_nVolumeEcho;
         m_mixer.m_nCenterEcho = 1;
         SetMixerValue(hMixer, m_mixer.m_nCenterID, dwCenter);
     }
-    DWORD dwSpace = MixerPositionToValue(preset.m_nSpace, m_mixer.m_nSpaceStep);
+    DWORD dwSpace = MixerPositionToValue(ClampToSlider(preset.m_nSpace, m_wndSpace), m_mixer.m_nSpaceStep);
     if (GetMixerValue(hMixer, m_mixer.m_nSpaceID) != dwSpace)
     {
         m_mixer.m_nSpaceEcho = 1;
@@ -187,60 +225,61 @@ void CPanelDlg::OnPreset3()
     SelectPreset(3);
 }
 
-// The preset whose button opened the context menu, consumed; NULL when none did
-// (a command sent from elsewhere). The caller is about to change it, so the exit saves
-// the presets again even after a session end saved them.
-Preset* CPanelDlg::MenuPreset()
+// The number of the preset whose button opened the context menu, consumed; 0 when none
+// did (a command sent from elsewhere).
+int CPanelDlg::TakeMenuPreset()
 {
     int nPreset = m_nMenuPreset;
     m_nMenuPreset = 0;
-    if (nPreset < 1 || nPreset >= static_cast<int>(m_presets.size()))
-        return nullptr;
-    m_bPresetsSaved = FALSE;
-    return m_presets[nPreset].get();
+    return nPreset >= 1 && nPreset < static_cast<int>(m_presets.size()) ? nPreset : 0;
 }
 
 void CPanelDlg::OnSaveSettings()
 {
-    Preset* pPreset = MenuPreset();
-    if (pPreset == nullptr)
+    int nPreset = TakeMenuPreset();
+    if (nPreset == 0)
         return;
-    pPreset->m_nCenter = m_wndCenter.GetPos();
-    pPreset->m_nSpace = m_wndSpace.GetPos();
+    m_presets[nPreset]->m_nCenter = m_wndCenter.GetPos();
+    m_presets[nPreset]->m_nSpace = m_wndSpace.GetPos();
+    KeepPreset(nPreset);
 }
 
 void CPanelDlg::OnRestoreDefault()
 {
-    int nPreset = m_nMenuPreset;
-    Preset* pPreset = MenuPreset();
-    if (pPreset == nullptr)
+    int nPreset = TakeMenuPreset();
+    if (nPreset == 0)
         return;
     CRegistryKey key(HKEY_LOCAL_MACHINE, PresetKeyPath(nPreset).c_str());
     if (!key.Open(FALSE, KEY_READ, nullptr, nullptr, FALSE))
     {
-        UINT nCaption = m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS : IDS_TITLE_QSOUND;
-        ::MessageBoxA(m_hWnd, AfxLoadString(IDS_NO_DEFAULTS).c_str(),
-                      AfxLoadString(nCaption).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        ShowWarning(IDS_NO_DEFAULTS);
         return;
     }
+    Preset& preset = *m_presets[nPreset];
     int nCenter = 0, nSpace = 0;
     ReadTextLevel(key, IDS_REG_CENTER, nCenter);
     ReadTextLevel(key, IDS_REG_SPACE, nSpace);
-    pPreset->m_nCenter = nCenter;
-    pPreset->m_nSpace = nSpace;
+    preset.m_nCenter = nCenter;
+    preset.m_nSpace = nSpace;
     if (nPreset == m_nCurPreset)
-        ApplyPresetLevels(*pPreset);
+        ApplyPresetLevels(preset);
+    KeepPreset(nPreset);
 }
 
 void CPanelDlg::OnChangeDescription()
 {
-    Preset* pPreset = MenuPreset();
-    if (pPreset == nullptr)
+    int nPreset = TakeMenuPreset();
+    if (nPreset == 0)
         return;
+    Preset& preset = *m_presets[nPreset];
     CDescriptionDlg dlg(this);
-    dlg.m_strDescription = pPreset->m_strDescription;
-    if (dlg.DoModal() != IDOK)
-        return;
-    pPreset->m_strDescription = dlg.m_strDescription;
-    m_toolTip.UpdateTipText(pPreset->m_strDescription.c_str(), pPreset->m_pButton->m_hWnd);
+    dlg.m_strDescription = preset.m_strDescription;
+    {
+        CModalScope modal(this);
+        if (dlg.DoModal() != IDOK)
+            return;
+    }
+    preset.m_strDescription = dlg.m_strDescription;
+    m_toolTip.UpdateTipText(preset.m_strDescription.c_str(), preset.m_pButton->m_hWnd);
+    KeepPreset(nPreset);
 }

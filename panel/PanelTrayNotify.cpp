@@ -13,10 +13,17 @@ void CPanelTrayNotify::OnLButtonDown()
     m_bClickPending = TRUE;
 }
 
+// While a dialog or menu of the program is open the icon opens nothing on top of it.
+void CPanelTrayNotify::Refuse() const
+{
+    ::MessageBeep(0);
+    m_pPanel->BringModalToFront();
+}
+
 void CPanelTrayNotify::OnLButtonUp()
 {
     if (!m_bEnabled)
-        ::MessageBeep(0);
+        Refuse();
     else if (m_bClickPending)
         m_pPanel->SendMessage(WM_COMMAND, ID_SETTINGS, 0);
     m_bClickPending = FALSE;
@@ -25,12 +32,17 @@ void CPanelTrayNotify::OnLButtonUp()
 void CPanelTrayNotify::OnLButtonDblClk()
 {
     m_bClickPending = FALSE;
-    m_pPanel->SendMessage(WM_COMMAND, ID_SETTINGS, 0);
+    if (!m_bEnabled)
+        Refuse();
+    else
+        m_pPanel->SendMessage(WM_COMMAND, ID_SETTINGS, 0);
 }
 
+// The panel stays as it is under an open dialog of its own.
 void CPanelTrayNotify::OnRButtonDown()
 {
-    m_pPanel->ShowWindow(SW_HIDE);
+    if (m_bEnabled)
+        m_pPanel->ShowWindow(SW_HIDE);
     ShowMenu(0, 0);
 }
 
@@ -46,7 +58,7 @@ void CPanelTrayNotify::ShowMenu(int x, int y)
 {
     if (!m_bEnabled)
     {
-        ::MessageBeep(0);
+        Refuse();
         return;
     }
     POINT pt = { x, y };
@@ -58,6 +70,7 @@ void CPanelTrayNotify::ShowMenu(int x, int y)
     {
         m_pPanel->SetForegroundWindow();
         ::SetMenuDefaultItem(hPopup, 0, TRUE);
+        CModalScope modal(m_pPanel);
         ::TrackPopupMenu(hPopup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_pPanel->m_hWnd, nullptr);
         // Without this the menu of a tray icon does not close when the user clicks elsewhere.
         ::PostMessageA(m_pPanel->m_hWnd, WM_NULL, 0, 0);

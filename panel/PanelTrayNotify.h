@@ -19,8 +19,10 @@ public:
     void OnMouseMove() override;
     // Shows the tray menu at (x, y), or at the cursor when both are 0.
     virtual void ShowMenu(int x, int y);
+    // What a click does while the program is busy: beeps, brings its dialog forward.
+    void Refuse() const;
 
-    BOOL m_bEnabled;            // FALSE while the About box runs: clicks only beep
+    BOOL m_bEnabled;            // FALSE while a dialog or menu of the program runs
     CPanelDlg* m_pPanel;        // not owned
     BOOL m_bClickPending;       // a left press on the icon waits for its release
 };

@@ -79,6 +79,7 @@
 #define IDS_LABEL_QSOUND_VOLUME     114
 #define IDS_LABEL_QSOUND_SPACE      115
 #define IDS_PRESET_NONUMBER         116
+#define IDS_SAVE_FAILED             117
 #define IDS_WINDOW_CLASS            500
 #define IDS_RELEASE_ORDER           501
 #define IDS_VERSION_ORDER           502

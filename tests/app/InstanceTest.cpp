@@ -93,13 +93,17 @@ TEST_F(InstanceTest, ShowRequestShowsPanelWithoutNotice)
 TEST_F(InstanceTest, QuitMessageEndsCleanly)
 {
     ASSERT_TRUE(m_program.StartResident());
+    CWindowWitness witness;
+    ASSERT_TRUE(witness.IsInstalled());
     HWND hMain = m_program.MainWnd();
     ::PostThreadMessageA(::GetWindowThreadProcessId(hMain, nullptr), WM_QUIT, 0, 0);
     DWORD dwCode = 1;
     ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode));
     EXPECT_EQ(dwCode, 0u);
     // The windows were destroyed on the way out, not merely lost with the process: the
-    // panel's destruction wrote the presets.
-    EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Software\\Aurelon\\Morvane\\Preset1"));
+    // panel's destruction removed the icon before its receiver went.
+    EXPECT_EQ(witness.IconAtReceiverEnd(), 0);
+    // Nothing changed, nothing written.
+    EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, "Software\\Aurelon\\Morvane\\Preset1"));
 }
 }

@@ -57,7 +57,7 @@ private:
 const char kPreset1[] = "Software\\Aurelon\\Morvane\\Preset1";
 }
 
-TEST(MissingDllTest, NoTrayIconButThePanelWorksAndPresetsAreSavedAtExit)
+TEST(MissingDllTest, NoTrayIconButThePanelWorksAndPresetsAreSaved)
 {
     for (const MISSINGCASE& test : kCases)
     {
@@ -74,6 +74,7 @@ TEST(MissingDllTest, NoTrayIconButThePanelWorksAndPresetsAreSavedAtExit)
         EXPECT_EQ(ShellTipsBesides(tipsBefore), "");
         // Set after the tray icon: the start went on past the missing function.
         EXPECT_EQ(program.ControlText(IDC_CENTER_LABEL), "&Center");
+        EXPECT_TRUE(program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
         EXPECT_TRUE(program.Exit());
         EXPECT_TRUE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, kPreset1));
     }

@@ -48,6 +48,9 @@ TEST_F(NoticeTest, EachLaterStartShowsTheCentredNoticeWithTheTechnologysTrayPict
             ASSERT_TRUE(later.Start("\"" + BinPath("Aurelon3D.exe") + "\" " + pszArgs));
             HWND hNotice = WaitForDialog(kProduct, m_program.Process().GetId());
             ASSERT_NE(hNotice, nullptr) << nLayout << " '" << pszArgs << "'";
+            // In front, with a task-bar button of its own: its owner, the panel, is hidden.
+            EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == hNotice; }, 5000));
+            EXPECT_NE(::GetWindowLongA(hNotice, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
 
             RECT rc, rcWork;
             ::GetWindowRect(hNotice, &rc);

@@ -1,7 +1,9 @@
 // Presets: loading from the user's or the machine's registry, applying with echo
-// suppression, the preset menu's commands, and writing back at exit.
+// suppression, the preset menu's commands, which write their preset at once, and writing
+// back at exit what could not be written then.
 #include <gtest/gtest.h>
 #include "AurelonProgram.h"
+#include "KeyAccess.h"
 #include "RegistrySandbox.h"
 #include "resource.h"
 
@@ -87,16 +89,25 @@ protected:
     CAurelonProgram m_program;
 };
 
-TEST_F(PresetTest, FactoryPresetsAreLoadedAndWrittenToTheUserAtExit)
+// Unchanged presets are never written: the user keeps getting the machine's factory presets.
+TEST_F(PresetTest, FactoryPresetsAreLoadedAndNotWrittenUnchanged)
 {
     SetFactory(1, "7", "3", "Warm hall");
     SetFactory(2, "12abc", "x", nullptr);
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(ToolCount(), 3);
+    const struct { int nButton; DWORD dwCenter, dwSpace; const char* pszTip; } rows[] = {
+        { IDC_PRESET1, 7, 3, "Warm hall" }, { IDC_PRESET2, 12, 0, "Preset 2" }, { IDC_PRESET3, 0, 0, "Preset" } };
+    for (const auto& row : rows)
+    {
+        m_program.Click(row.nButton);
+        EXPECT_EQ(m_program.ChipValue(kCenter), row.dwCenter * kStep) << row.pszTip;
+        EXPECT_EQ(m_program.ChipValue(kSpace), row.dwSpace * kStep) << row.pszTip;
+        EXPECT_EQ(m_program.ToolTipText(row.nButton), row.pszTip);
+    }
     ASSERT_TRUE(m_program.Exit());
-    ExpectUserPreset(1, 7, 3, "Warm hall");
-    ExpectUserPreset(2, 12, 0, "Preset 2");
-    ExpectUserPreset(3, 0, 0, "Preset");
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(n).c_str())) << n;
 }
 
 TEST_F(PresetTest, UserKeyWinsWithoutFallbackToFactory)
@@ -106,8 +117,13 @@ TEST_F(PresetTest, UserKeyWinsWithoutFallbackToFactory)
     // A level stored as text in the user's key counts as missing.
     ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, PresetKey(2).c_str(), "Center", "5"));
     ASSERT_TRUE(m_program.StartResident());
+    m_program.Click(IDC_PRESET2);
+    EXPECT_EQ(m_program.ChipValue(kCenter), 0u);
+    EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Mine");
     ASSERT_TRUE(m_program.Exit());
-    ExpectUserPreset(2, 0, 0, "Mine");
+    DWORD dwCenter = 0, dwSpace = 0;
+    std::string text;
+    EXPECT_FALSE(UserPreset(2, dwCenter, dwSpace, text)) << "the user's key was rewritten";
 }
 
 TEST_F(PresetTest, ApplyingWritesOnlyDifferingLevelsAndStaysSelected)
@@ -139,7 +155,8 @@ TEST_F(PresetTest, ApplyingWritesOnlyDifferingLevelsAndStaysSelected)
     EXPECT_EQ(m_program.WriteCount(kSpace), 0u);
 }
 
-TEST_F(PresetTest, SaveSettingsTakesTheSlidersAndReachesRegistryAtExit)
+// Each command writes its preset at once, and a forced end keeps it.
+TEST_F(PresetTest, SaveSettingsTakesTheSlidersAndReachesRegistryAtOnce)
 {
     ASSERT_TRUE(m_program.StartResident());
     ASSERT_TRUE(m_program.SetChipValue(kCenter, 4 * kStep));
@@ -147,8 +164,7 @@ TEST_F(PresetTest, SaveSettingsTakesTheSlidersAndReachesRegistryAtExit)
     ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_SPACE) == 9; }, 5000));
     ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET3, 1));   // "&Save Settings"
     m_program.Sync();
-    EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(3).c_str()));
-    ASSERT_TRUE(m_program.Exit());
+    m_program.Process().Kill();
     ExpectUserPreset(3, 4, 9, "Preset");
 }
 
@@ -168,7 +184,7 @@ TEST_F(PresetTest, RestoreDefaultOnSelectedPresetWritesDifferingLevels)
     EXPECT_EQ(m_program.ChipValue(kCenter), 10 * kStep);
     EXPECT_EQ(m_program.WriteCount(kCenter), 1u);
     EXPECT_EQ(m_program.WriteCount(kSpace), 0u);
-    ASSERT_TRUE(m_program.Exit());
+    m_program.Process().Kill();
     ExpectUserPreset(2, 10, 1, "Preset 2");
 }
 
@@ -188,7 +204,7 @@ TEST_F(PresetTest, RestoreDefaultOnOtherPresetChangesOnlyMemory)
     EXPECT_EQ(m_program.ChipValue(kCenter), 5 * kStep);
     ASSERT_TRUE(m_program.ShowPanel());
     EXPECT_TRUE(LampsShowSelected(3));
-    ASSERT_TRUE(m_program.Exit());
+    m_program.Process().Kill();
     ExpectUserPreset(1, 8, 8, "Preset 1");
 }
 
@@ -217,7 +233,7 @@ TEST_F(PresetTest, MenuCommandsWithoutARightClickDoNothing)
     m_program.Sync();   // a dialog opened by a command would be up by now
     EXPECT_EQ(WaitForDialog(nullptr, m_program.Process().GetId(), 0), nullptr);
     ASSERT_TRUE(m_program.Exit());
-    ExpectUserPreset(1, 0, 0, "Preset");
+    EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(1).c_str()));
 }
 
 TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
@@ -244,8 +260,7 @@ TEST_F(PresetTest, DescriptionDialogChangesTheDescription)
 
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
 
-    EXPECT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, PresetKey(2).c_str()));
-    ASSERT_TRUE(m_program.Exit());
+    m_program.Process().Kill();
     ExpectUserPreset(2, 0, 0, "Concert hall");
     ASSERT_TRUE(m_program.StartResident());
     EXPECT_EQ(m_program.ToolTipText(IDC_PRESET2), "Concert hall");
@@ -277,11 +292,36 @@ TEST_F(PresetTest, TooLongDescriptionIsRefusedUntilShortened)
     ExpectUserPreset(1, 0, 0, std::string(100, 'b').c_str());
 }
 
-TEST_F(PresetTest, EndOfSessionSavesPresets)
+// A write that fails is told, and made again at the session end, or else at exit.
+TEST_F(PresetTest, FailedWriteIsToldAndMadeAgainLater)
 {
-    SetFactory(1, "6", "2", "Session");
-    ASSERT_TRUE(m_program.StartResident());
-    SendTo(m_program.Panel(), WM_ENDSESSION, TRUE, 0);
-    ExpectUserPreset(1, 6, 2, "Session");
+    for (UINT nLater : { static_cast<UINT>(WM_ENDSESSION), static_cast<UINT>(WM_CLOSE) })
+    {
+        CAurelonProgram::Clean();
+        ASSERT_TRUE(CRegistrySandbox::SetText(HKEY_CURRENT_USER, PresetKey(1).c_str(), "Description", "Mine"));
+        ASSERT_TRUE(m_program.StartResident());
+        ASSERT_TRUE(m_program.SetChipValue(kCenter, 4 * kStep));
+        ASSERT_TRUE(m_program.SetChipValue(kSpace, 9 * kStep));
+        ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_SPACE) == 9; }, 5000));
+        {
+            CKeyAccessOverride readOnly(HKEY_CURRENT_USER, PresetKey(1).c_str(), kReadOnlyForEveryone);
+            ASSERT_TRUE(readOnly.IsApplied());
+            ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
+            HWND hBox = WaitForDialog("Aurelon SRS 3D Audio", m_program.Process().GetId());
+            ASSERT_NE(hBox, nullptr);
+            EXPECT_EQ(DialogMessageText(hBox),
+                      "The settings of this preset could not be saved. The program tries again when it ends.");
+            PressDialogButton(hBox, IDOK);
+            ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(hBox); }, 5000));
+            EXPECT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, PresetKey(1).c_str(), "Center"), 0xFFFFFFFFu);
+        }
+        SendTo(m_program.MainWnd(), nLater, TRUE, 0);
+        if (nLater == WM_CLOSE)
+        {
+            EXPECT_TRUE(m_program.Process().WaitForExit(10000));
+        }
+        ExpectUserPreset(1, 4, 9, "Mine");
+        m_program.Process().Kill();
+    }
 }
 }

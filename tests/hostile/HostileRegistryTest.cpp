@@ -1,12 +1,14 @@
 // Hostile registry contents: every value the program reads, stored missing, with the
 // wrong type, without terminator, empty, oversized or out of range. Each case must end
-// in the documented fallback, without a crash, and a normal exit must write sane keys.
+// in the documented fallback, without a crash, and a normal exit must leave the user's keys
+// as they were: the program writes only what it changed, and writes that sane.
 #include <windows.h>
 #include <dbt.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <string>
 #include "AurelonProgram.h"
+#include "KeyAccess.h"
 #include "RegistrySandbox.h"
 #include "RegistryShapes.h"
 #include "mixer/Mixer3D.h"
@@ -102,50 +104,51 @@ TEST_F(DeviceRecordTest, DeviceIDShapesAndSizes)
     std::printf("[ cases    ] %zu DeviceID shapes\n", sizeof(cases) / sizeof(cases[0]));
 }
 
-// Presets and the quiet flag, read by the real program at start; what it keeps shows in
-// the user keys it writes at exit.
+// Presets and the quiet flag, read by the real program at start; what it read shows when
+// preset 1 is applied, and in the user's key that "&Save Settings" writes.
 class PresetRegistryTest : public ::testing::Test
 {
 protected:
-    // Starts, exits normally, and returns the user Preset1 values written at exit.
-    void RunOnce(const std::string& strCase)
+    void Begin(const std::string& strCase)
     {
         ++HostileCases();
+        m_before = SnapshotValues(HKEY_CURRENT_USER, kRoot);
         ASSERT_TRUE(m_program.StartResident()) << strCase;
-        ASSERT_TRUE(m_program.Exit()) << strCase;
-        ExpectSaneUserKeys(strCase);
     }
 
-    void ExpectSaneUserKeys(const std::string& strCase)
+    // A normal exit writes nothing that the program did not change, whatever it read.
+    void Finish(const std::string& strCase)
     {
-        for (int i = 1; i <= 3; ++i)
+        ASSERT_TRUE(m_program.Exit()) << strCase;
+        EXPECT_EQ(SnapshotValues(HKEY_CURRENT_USER, kRoot), m_before) << strCase;
+    }
+
+    // Applies preset 1; the chip's Center and Space as positions.
+    std::pair<DWORD, DWORD> AppliedLevels()
+    {
+        const DWORD nStep = static_cast<DWORD>(MixerStepSize(65535, 16));
+        m_program.Click(IDC_PRESET1);
+        m_program.Sync();
+        EXPECT_EQ(m_program.ChipValue(MIXER3D_CENTER_ID) % nStep, 0u);
+        return { m_program.ChipValue(MIXER3D_CENTER_ID) / nStep, m_program.ChipValue(MIXER3D_SPACE_ID) / nStep };
+    }
+
+    void ExpectSaneUserKey(const std::string& strCase)
+    {
+        for (const char* pszName : { "Center", "Space" })
         {
-            std::string strKey = std::string(kRoot) + "\\Preset" + std::to_string(i);
-            for (const char* pszName : { "Center", "Space" })
-            {
-                DWORD dwType = 0;
-                std::vector<BYTE> data;
-                ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, strKey.c_str(), pszName, &dwType, data))
-                    << strCase;
-                EXPECT_EQ(dwType, static_cast<DWORD>(REG_DWORD)) << strCase;
-                EXPECT_EQ(data.size(), 4u) << strCase;
-            }
             DWORD dwType = 0;
             std::vector<BYTE> data;
-            ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, strKey.c_str(), "Description", &dwType, data));
-            EXPECT_EQ(dwType, static_cast<DWORD>(REG_SZ)) << strCase;
-            ASSERT_FALSE(data.empty()) << strCase;
-            EXPECT_EQ(data.back(), 0) << strCase;
+            ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kPreset1, pszName, &dwType, data)) << strCase;
+            EXPECT_EQ(dwType, static_cast<DWORD>(REG_DWORD)) << strCase;
+            EXPECT_EQ(data.size(), 4u) << strCase;
         }
-    }
-
-    DWORD UserDword(const char* pszName)
-    {
         DWORD dwType = 0;
         std::vector<BYTE> data;
-        if (!CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kPreset1, pszName, &dwType, data) || data.size() != 4)
-            return 0xDEADBEEF;
-        return *reinterpret_cast<DWORD*>(data.data());
+        ASSERT_TRUE(CRegistrySandbox::GetRaw(HKEY_CURRENT_USER, kPreset1, "Description", &dwType, data));
+        EXPECT_EQ(dwType, static_cast<DWORD>(REG_SZ)) << strCase;
+        ASSERT_FALSE(data.empty()) << strCase;
+        EXPECT_EQ(data.back(), 0) << strCase;
     }
 
     std::string UserDescription()
@@ -158,6 +161,7 @@ protected:
     }
 
     CAurelonProgram m_program;
+    std::map<std::string, std::pair<DWORD, std::vector<BYTE>>> m_before;
 };
 
 TEST_F(PresetRegistryTest, UserLevelsOfTheWrongShapeCountAsMissing)
@@ -169,32 +173,27 @@ TEST_F(PresetRegistryTest, UserLevelsOfTheWrongShapeCountAsMissing)
         CAurelonProgram::Clean();
         Store(HKEY_CURRENT_USER, kPreset1, "Center", shape.second);
         Store(HKEY_CURRENT_USER, kPreset1, "Space", Dword(3));
-        RunOnce("user Center " + shape.first);
-        EXPECT_EQ(UserDword("Center"), 0u) << shape.first;
-        EXPECT_EQ(UserDword("Space"), 3u) << shape.first;
+        Begin("user Center " + shape.first);
+        EXPECT_EQ(AppliedLevels(), (std::pair<DWORD, DWORD>(0, 3))) << shape.first;
+        Finish("user Center " + shape.first);
     }
 }
 
-TEST_F(PresetRegistryTest, HugeAndNegativeUserLevelsAreKeptAndApplySafely)
+// A level outside the chip's 16 positions is applied as the nearest one, and kept as stored.
+TEST_F(PresetRegistryTest, HugeAndNegativeUserLevelsAreClampedAndKept)
 {
-    for (DWORD dwLevel : { 0xFFFFFFFFu, 0x80000000u, 1000000u, 0x7FFFFFFFu })
+    const std::pair<DWORD, DWORD> rows[] = {
+        { 0xFFFFFFFFu, 0 }, { 0x80000000u, 0 }, { 15, 15 }, { 16, 15 }, { 1000000u, 15 }, { 0x7FFFFFFFu, 15 } };
+    for (const auto& row : rows)
     {
         CAurelonProgram::Clean();
-        Store(HKEY_CURRENT_USER, kPreset1, "Center", Dword(dwLevel));
-        Store(HKEY_CURRENT_USER, kPreset1, "Space", Dword(dwLevel));
-        ++HostileCases();
-        ASSERT_TRUE(m_program.StartResident());
-        m_program.Click(IDC_PRESET1);
-        m_program.Sync();
-        // The chip takes whatever it can and the sliders show what it holds.
-        const int nStep = MixerStepSize(65535, 16);
-        EXPECT_EQ(m_program.SliderPos(IDC_CENTER),
-                  MixerValueToPosition(m_program.ChipValue(MIXER3D_CENTER_ID), nStep)) << dwLevel;
-        EXPECT_EQ(m_program.SliderPos(IDC_SPACE),
-                  MixerValueToPosition(m_program.ChipValue(MIXER3D_SPACE_ID), nStep)) << dwLevel;
-        ASSERT_TRUE(m_program.Exit());
-        ExpectSaneUserKeys("level " + std::to_string(dwLevel));
-        EXPECT_EQ(UserDword("Center"), dwLevel);
+        Store(HKEY_CURRENT_USER, kPreset1, "Center", Dword(row.first));
+        Store(HKEY_CURRENT_USER, kPreset1, "Space", Dword(row.first));
+        const std::string strCase = "level " + std::to_string(row.first);
+        Begin(strCase);
+        EXPECT_EQ(AppliedLevels(), std::make_pair(row.second, row.second)) << strCase;
+        EXPECT_EQ(m_program.SliderPos(IDC_CENTER), static_cast<int>(row.second)) << strCase;
+        Finish(strCase);
     }
 }
 
@@ -215,10 +214,10 @@ TEST_F(PresetRegistryTest, FactoryTextsParseOrCountAsMissing)
         { "REG_BINARY 5", Binary(5), 0 },
         { "size 0", { REG_SZ, "" }, 0 },
         { "unterminated 12", Unterminated("12"), 12 },
-        { "-5", Text("-5"), static_cast<DWORD>(-5) },
-        { "99999999999", Text("99999999999"), 0x7FFFFFFF },
-        { "-99999999999", Text("-99999999999"), 0x80000000 },
-        { "64 KiB of digits", Text(std::string(65536, '9')), 0x7FFFFFFF },
+        { "-5", Text("-5"), 0 },
+        { "99999999999", Text("99999999999"), 15 },
+        { "-99999999999", Text("-99999999999"), 0 },
+        { "64 KiB of digits", Text(std::string(65536, '9')), 15 },
         { "non-ASCII", Text("\xC4\xD6"), 0 },
         { "double-byte", Text("\x82\xA0"), 0 },
     };
@@ -226,8 +225,9 @@ TEST_F(PresetRegistryTest, FactoryTextsParseOrCountAsMissing)
     {
         CAurelonProgram::Clean();
         Store(HKEY_LOCAL_MACHINE, kPreset1, "Center", c.value);
-        RunOnce(std::string("factory Center ") + c.pszName);
-        EXPECT_EQ(UserDword("Center"), c.dwExpected) << c.pszName;
+        Begin(std::string("factory Center ") + c.pszName);
+        EXPECT_EQ(AppliedLevels().first, c.dwExpected) << c.pszName;
+        Finish(std::string("factory Center ") + c.pszName);
     }
 }
 
@@ -256,7 +256,10 @@ TEST_F(PresetRegistryTest, DescriptionsOfEveryShape)
         {
             CAurelonProgram::Clean();
             Store(hRoot, kPreset1, "Description", c.value);
-            RunOnce(std::string("Description ") + c.pszName);
+            Begin(std::string("Description ") + c.pszName);
+            ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET1, 1));   // "&Save Settings"
+            ASSERT_TRUE(m_program.Exit());
+            ExpectSaneUserKey(std::string("Description ") + c.pszName);
             EXPECT_EQ(UserDescription(), c.strExpected) << c.pszName;
         }
     }
@@ -281,7 +284,7 @@ TEST_F(PresetRegistryTest, QuietFlagOfTheWrongShapeDoesNotSilence)
         DWORD dwCode = 1;
         ASSERT_TRUE(m_program.Process().WaitForExit(10000, &dwCode)) << shape.first;
         EXPECT_EQ(dwCode, 0u);
-        ExpectSaneUserKeys("quiet " + shape.first);
+        EXPECT_TRUE(SnapshotValues(HKEY_CURRENT_USER, kRoot).empty()) << "a start without a chip wrote";
     }
     for (DWORD dw : { 0u, 2u, 0xFFFFFFFFu })
     {

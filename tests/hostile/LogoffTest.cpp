@@ -11,7 +11,7 @@ const char kPreset3[] = "Software\\Aurelon\\Morvane\\Preset3";
 class LogoffTest : public ::testing::Test
 {
 protected:
-    // Preset 3 becomes 4, 9 in memory only.
+    // Preset 3 becomes 4, 9, and is written at once.
     void ChangePreset3()
     {
         const int nStep = MixerStepSize(CHIPSIM_DEFAULT_MAXIMUM, CHIPSIM_DEFAULT_STEPS);
@@ -19,7 +19,8 @@ protected:
         m_program.SetChipValue(MIXER3D_SPACE_ID, 9 * nStep);
         ASSERT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_SPACE) == 9; }));
         ASSERT_TRUE(m_program.PresetMenu(IDC_PRESET3, 1));   // "&Save Settings"
-        ASSERT_FALSE(CRegistrySandbox::KeyExists(HKEY_CURRENT_USER, kPreset3));
+        m_program.Sync();
+        ASSERT_EQ(CRegistrySandbox::GetDword(HKEY_CURRENT_USER, kPreset3, "Space"), 9u);
     }
 
     // The session ends: both messages answered without hanging, presets stored.

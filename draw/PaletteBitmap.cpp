@@ -99,10 +99,13 @@ HBITMAP LoadResourceBitmap(HINSTANCE module, LPCSTR name, HPALETTE* palette, int
     const int count = ColourCount(header);
     if (palette != nullptr)
         hPalette = CreateDIBPalette(header, nullptr);
+    // Realized in the background, so that the bitmap's colours map onto the system palette
+    // without taking it from the window in front: the panel realizes its own palette in
+    // its own DC when it may.
     HPALETTE hOldPalette = nullptr;
     if (hPalette != nullptr)
     {
-        hOldPalette = ::SelectPalette(hScreen, hPalette, FALSE);
+        hOldPalette = ::SelectPalette(hScreen, hPalette, TRUE);
         ::RealizePalette(hScreen);
     }
     const BYTE* pBits = reinterpret_cast<const BYTE*>(header) + header->biSize + 4 * count;

@@ -153,8 +153,40 @@ BOOL AfxOleInit()
     return g_bOleInitialized;
 }
 
+namespace
+{
+// The string as the translation for the user's language holds it (FALSE when it holds
+// none). Each translation is marked with its language and a neutral sublanguage (German as
+// 0x0007), so that it serves every country of the language; Windows NT's loader looks for
+// such a mark, but the string loader of 95 and 98 looks only for the exact language (German
+// (Germany), 0x0407) before it takes English, so the translation is looked up here.
+BOOL LoadTranslatedString(UINT nID, std::string& text)
+{
+    HINSTANCE hInstance = AfxGetResourceHandle();
+    const LANGID langid = MAKELANGID(PRIMARYLANGID(::GetUserDefaultLangID()), SUBLANG_NEUTRAL);
+    // Strings are kept in blocks of 16, each a length followed by that many UTF-16 units.
+    HRSRC hBlock = ::FindResourceExA(hInstance, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(nID / 16 + 1), langid);
+    HGLOBAL hData = hBlock != nullptr ? ::LoadResource(hInstance, hBlock) : nullptr;
+    const WCHAR* p = hData != nullptr ? static_cast<const WCHAR*>(::LockResource(hData)) : nullptr;
+    if (p == nullptr)
+        return FALSE;
+    const WCHAR* pEnd = p + ::SizeofResource(hInstance, hBlock) / sizeof(WCHAR);
+    for (UINT i = 0; i < nID % 16 && p < pEnd; ++i)
+        p += 1 + *p;
+    if (p >= pEnd || *p == 0 || p + 1 + *p > pEnd)
+        return FALSE;
+    const int cch = *p;
+    const int cb = ::WideCharToMultiByte(CP_ACP, 0, p + 1, cch, nullptr, 0, nullptr, nullptr);
+    text.assign(static_cast<size_t>(cb > 0 ? cb : 0), '\0');
+    return cb > 0 && ::WideCharToMultiByte(CP_ACP, 0, p + 1, cch, &text[0], cb, nullptr, nullptr) == cb;
+}
+}
+
 std::string AfxLoadString(UINT nID)
 {
+    std::string translated;
+    if (LoadTranslatedString(nID, translated))
+        return translated;
     // LoadStringA cannot report a text's length, so grow until the text fits.
     std::string text(256, '\0');
     for (;;)

@@ -412,8 +412,12 @@ void CPanelDlg::OnPaint()
     }
     else
     {
+        // Realized in the background: the logo's colours map onto whatever palette the
+        // foreground window has realized, or onto its own when the panel chose it.
         HPALETTE hOld = m_logoPalette.GetSafeHandle() != nullptr
             ? ::SelectPalette(hdc, m_logoPalette, TRUE) : nullptr;
+        if (hOld != nullptr)
+            ::RealizePalette(hdc);
         DrawTransparentBitmap(hdc, m_logoBitmap, static_cast<short>(ScaleToDpi(24, m_nDpi)),
                               static_cast<short>(ScaleToDpi(3, m_nDpi)), m_crTransparent);
         if (hOld != nullptr)
@@ -423,17 +427,23 @@ void CPanelDlg::OnPaint()
 }
 
 // What the panel does when it may choose its palette: the default processing of
-// WM_QUERYNEWPALETTE, whatever message is being handled, then the logo's palette
-// selected as the foreground palette and back (it is not realized); a nonzero default
-// answer repaints the panel and is the result.
+// WM_QUERYNEWPALETTE, whatever message is being handled, then, on a display with a
+// palette (256 colours), the logo's palette realized as the foreground palette in the
+// panel's own DC. A nonzero default answer, or colours that the realization changed,
+// repaint the panel and are the result.
 BOOL CPanelDlg::QueryLogoPalette()
 {
     BOOL bResult = static_cast<BOOL>(DefWindowProc(WM_QUERYNEWPALETTE, 0, 0));
     if (m_logoPalette.GetSafeHandle() != nullptr)
     {
         HDC hdc = ::GetDC(m_hWnd);
-        HPALETTE hOld = ::SelectPalette(hdc, m_logoPalette, FALSE);
-        ::SelectPalette(hdc, hOld, TRUE);
+        if ((::GetDeviceCaps(hdc, RASTERCAPS) & RC_PALETTE) != 0)
+        {
+            HPALETTE hOld = ::SelectPalette(hdc, m_logoPalette, FALSE);
+            if (::RealizePalette(hdc) > 0)
+                bResult = TRUE;
+            ::SelectPalette(hdc, hOld, TRUE);
+        }
         ::ReleaseDC(m_hWnd, hdc);
     }
     if (bResult)

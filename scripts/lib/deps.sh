@@ -9,17 +9,17 @@
 AURELON_PACKAGES="cmake make googletest
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 wine fonts-wine fonts-sawarabi-gothic locales xvfb xdotool imagemagick python3 python3-pil git debootstrap wixl msitools apt mount"
+  wine64 wine fonts-wine fonts-sawarabi-gothic locales xvfb xdotool imagemagick python3 python3-pil git debootstrap dpkg-dev wixl msitools apt mount"
 AURELON_USES="cmake ctest make /usr/src/googletest/CMakeLists.txt
   x86_64-w64-mingw32-g++-win32 x86_64-w64-mingw32-gcc-win32 i686-w64-mingw32-g++-win32 i686-w64-mingw32-gcc-win32
   x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw32-gcc-posix
   x86_64-w64-mingw32-windres x86_64-w64-mingw32-objdump x86_64-w64-mingw32-dlltool
-  i686-w64-mingw32-windres i686-w64-mingw32-dlltool
+  i686-w64-mingw32-windres i686-w64-mingw32-dlltool i686-w64-mingw32-ar i686-w64-mingw32-objdump i686-w64-mingw32-c++filt
   /usr/lib/wine/wine64 wine wineboot wineserver regedit /usr/share/wine/fonts/marlett.ttf
   /usr/lib/wine/wineserver64 /usr/lib/x86_64-linux-gnu/libc.so.6 /usr/lib/x86_64-linux-gnu/ld-linux-x86-64.so.2
   /usr/share/fonts/truetype/sawarabi-gothic/sawarabi-gothic-medium.ttf localedef /usr/share/i18n/locales/ja_JP
-  Xvfb xdotool import git debootstrap wixl msibuild apt-get mount umount
-  /usr/bin/python3 py:PIL py:io py:os py:re py:subprocess py:tempfile py:time py:traceback py:math py:struct py:sys py:xml.sax.saxutils"
+  Xvfb xdotool import git debootstrap dpkg-source wixl msibuild apt-get mount umount
+  /usr/bin/python3 py:PIL py:io py:os py:re py:subprocess py:tempfile py:time py:traceback py:math py:struct py:sys py:xml.sax.saxutils py:zipfile py:bisect"
 
 install_deps() {
   local missing=() pkg

@@ -108,7 +108,8 @@ const std::pair<const char*, bool (*)(FARPROC)> kStandInCalls[] = {
          return !As<decltype(&VerQueryValueA)>(p)("", "\\", &pv, &nLen) && pv == nullptr && nLen == 0;
      }},
     {"GetMonitorInfoA", [](FARPROC p) {
-         MONITORINFO info = { sizeof(info) };
+         MONITORINFO info = {};
+         info.cbSize = sizeof(info);
          return !As<decltype(&GetMonitorInfoA)>(p)(nullptr, &info);
      }},
     {"MonitorFromPoint", [](FARPROC p) {

@@ -4,6 +4,7 @@
 #include "draw/DpiScale.h"
 #include "draw/PaletteBitmap.h"
 #include "framework/App.h"
+#include "mixer/DeviceWatch.h"
 #include "mixer/MixerDiscovery.h"
 #include "panel/PanelTrayNotify.h"
 #include "support/AboutDlg.h"
@@ -122,10 +123,14 @@ BOOL CPanelDlg::ReadQuietFlag() const
     return value.DeleteValue() && dwQuiet == 1;
 }
 
+std::string CPanelDlg::ProductText() const
+{
+    return AfxLoadString(m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS : IDS_TITLE_QSOUND);
+}
+
 void CPanelDlg::CreateTrayIcon()
 {
-    std::string product = AfxLoadString(m_mixer.m_nVariant == MIXER3D_SRS ? IDS_TITLE_SRS
-                                                                          : IDS_TITLE_QSOUND);
+    std::string product = ProductText();
     m_pTrayNotify = new CPanelTrayNotify(this);
     m_pTrayIcon = new CTaskBarButton(TrayIconID(), product.c_str());
     m_pTrayIcon->SetNotify(m_pTrayNotify);
@@ -147,9 +152,12 @@ void CPanelDlg::SetVariantTexts()
 }
 
 // Loads the technology's logo with its palette, and takes the colour of its top-left
-// pixel as the colour that painting leaves transparent.
+// pixel as the colour that painting leaves transparent. Another technology's logo of
+// a reopen is gone even when this one does not load.
 void CPanelDlg::LoadLogo()
 {
+    m_logoBitmap.DeleteObject();
+    m_logoPalette.DeleteObject();
     UINT nLogo = m_mixer.m_nVariant == MIXER3D_SRS ? IDB_SRS_LOGO : IDB_QSOUND_LOGO;
     HPALETTE hPalette = nullptr;
     HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(nLogo), &hPalette,
@@ -444,6 +452,8 @@ void CPanelDlg::OnDestroy()
     if (!m_bPresetsSaved)
         SavePresets();
     CloseMixer();
+    StopWatchingAudioInterfaces(m_hDeviceWatch);
+    m_hDeviceWatch = nullptr;
     Default();
     m_presets.clear();
     if (m_pTrayNotify != nullptr)

@@ -4,6 +4,7 @@
 #define AURELON_PANELDLG_H
 
 #include <memory>
+#include <string>
 #include <vector>
 #include <windows.h>
 #include <dbt.h>
@@ -19,6 +20,10 @@ class CTaskBarButton;
 
 class CPanelDlg : public CDialog
 {
+    // The check of the binding after device changes, and the quiet time it waits for.
+    static constexpr UINT_PTR kMixerCheckTimer = 36;
+    static constexpr UINT kMixerCheckDelay = 300;
+
 public:
     enum { IDD = IDD_PANEL };
     explicit CPanelDlg(CWnd* pParent);
@@ -82,7 +87,13 @@ private:
     void SetVariantTexts();
     void LoadLogo();
     void LoadStrip();
+    std::string ProductText() const;
     BOOL BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep);
+    void ReopenMixer();
+    void CheckMixerBinding();
+    void ScheduleMixerCheck();
+    void NoteMixerResult(MMRESULT result);
+    void OnDeviceChange(WPARAM wParam, const DEV_BROADCAST_HDR* pHeader);
     void EnableControls(BOOL bEnable);
     void OnMixerControlChange(DWORD nControlID);
     void FollowLevel(DWORD nControlID, int nStep, int& nEcho, CSliderCtrl& slider);
@@ -114,6 +125,7 @@ private:
     CTaskBarButton* m_pTrayIcon;
     int m_nMenuPreset;
     CMixer3D m_mixer;
+    HANDLE m_hDeviceWatch = nullptr;    // audio interface notifications (Windows 2000 on)
     BOOL m_bPresetsSaved;       // the registry holds the presets as they are (session end)
 
     DECLARE_MESSAGE_MAP()

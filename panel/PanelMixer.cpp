@@ -41,18 +41,21 @@ BOOL CPanelDlg::OpenMixer()
 // follows the device now bound.
 void CPanelDlg::ReopenMixer()
 {
+    const int nVariant = m_mixer.m_nVariant;
     if (!OpenMixer())
+        return;
+    if (m_pTrayIcon != nullptr)
+        m_pTrayIcon->SetIcon(TrayIconID());
+    if (m_mixer.m_nVariant == nVariant)
         return;
     const std::string product = ProductText();
     SetWindowText(product.c_str());
     SetVariantTexts();
     LoadLogo();
-    Invalidate();
+    // The panel paints over its children: they repaint with it.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (m_pTrayIcon != nullptr)
-    {
         m_pTrayIcon->SetTip(product.c_str());
-        m_pTrayIcon->SetIcon(TrayIconID());
-    }
 }
 
 // Windows 2000 and later say only that some device changed: discovery tells whether the

@@ -117,6 +117,14 @@ void CTaskBarButton::SetIcon(UINT nIconID)
         ::DestroyIcon(nid.hIcon);
 }
 
+void CTaskBarButton::SetTip(LPCSTR lpszTip)
+{
+    CopyTipText(m_szTip, lpszTip);
+    NOTIFYICONDATAA nid = MakeRecord(m_nID, NIF_TIP);
+    memcpy(nid.szTip, m_szTip, sizeof(m_szTip));
+    ::Shell_NotifyIconA(NIM_MODIFY, &nid);
+}
+
 void CTaskBarButton::OnTrayNotify(UINT nMouseMessage)
 {
     if (m_pNotify == nullptr)

@@ -61,6 +61,8 @@ public:
 
     // Replaces the picture; the tip and the handler stay.
     void SetIcon(UINT nIconID);
+    // Replaces the tip (NULL: none); the picture and the handler stay.
+    void SetTip(LPCSTR lpszTip);
     // Calls the handler operation for one mouse message of the icon.
     void OnTrayNotify(UINT nMouseMessage);
 

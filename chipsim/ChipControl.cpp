@@ -18,7 +18,7 @@ const UINT c_nBroadcastTimeout = 500;
 struct CBroadcast
 {
     UINT nEvent;
-    const DEV_BROADCAST_HDR* pHeader;
+    const DEV_BROADCAST_HDR* pHeader;   // NULL for DBT_DEVNODES_CHANGED
 };
 
 BOOL CALLBACK SendToWindow(HWND hWnd, LPARAM lParam)
@@ -40,14 +40,15 @@ void SendToTopLevelWindows(UINT nEvent, const DEV_BROADCAST_HDR* pHeader)
     ::EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&broadcast));
 }
 
-// Marks the chosen devices present or absent; returns the device nodes that changed,
-// or FALSE for an unknown device.
-BOOL SetPresence(DWORD nDevice, BOOL bPresent, std::vector<DWORD>& changed)
+// Marks the chosen devices present or absent; returns the device nodes that changed and
+// whether the driver is announced the NT way, or FALSE for an unknown device.
+BOOL SetPresence(DWORD nDevice, BOOL bPresent, std::vector<DWORD>& changed, BOOL* pbNt)
 {
     CChipLock lock;
     CChipState* pState = lock.State();
     if (pState == nullptr || (nDevice != CHIPSIM_ALL_CHIPS && nDevice >= pState->cDevices))
         return FALSE;
+    *pbNt = (pState->layout.fdwMissing & CHIPSIM_NT_DRIVER) != 0;
     for (DWORD n = 0; n < pState->cDevices; ++n)
     {
         CChipDevice& device = pState->devices[n];
@@ -65,8 +66,15 @@ BOOL SetPresence(DWORD nDevice, BOOL bPresent, std::vector<DWORD>& changed)
 BOOL ChangePresence(DWORD nDevice, BOOL bPresent)
 {
     std::vector<DWORD> changed;
-    if (!SetPresence(nDevice, bPresent, changed))
+    BOOL bNt = FALSE;
+    if (!SetPresence(nDevice, bPresent, changed, &bNt))
         return FALSE;
+    if (bNt)
+    {
+        if (!changed.empty())
+            ChipSimBroadcastDevNodesChanged();
+        return TRUE;
+    }
     for (DWORD dwDevNode : changed)
         ChipSimBroadcastDevNode(bPresent ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, dwDevNode);
     return TRUE;
@@ -208,6 +216,11 @@ void WINAPI ChipSimBroadcastDevNode(UINT nEvent, DWORD dwDevNode)
     record.dbcd_devicetype = DBT_DEVTYP_DEVNODE;
     record.dbcd_devnode = dwDevNode;
     SendToTopLevelWindows(nEvent, reinterpret_cast<const DEV_BROADCAST_HDR*>(&record));
+}
+
+void WINAPI ChipSimBroadcastDevNodesChanged(void)
+{
+    SendToTopLevelWindows(DBT_DEVNODES_CHANGED, nullptr);
 }
 
 void WINAPI ChipSimBroadcastPort(UINT nEvent, const char* pszPort)

@@ -49,6 +49,13 @@ inline const char* ChipSimLayoutName(DWORD nLayout)
 // destination 0xFFFFFFFF sources; queries past the real lines fail as usual.
 #define CHIPSIM_FAULT_MANY_DESTINATIONS 0x100
 #define CHIPSIM_FAULT_MANY_SOURCES      0x200
+// Numbering, in the same flags: a device's controls are numbered from 0 (the first
+// destination's volume), not from 1.
+#define CHIPSIM_IDS_FROM_ZERO   0x400
+// The driver as Windows 2000 and XP announce it: no driver records, and unplug and plug
+// send every top-level window only DBT_DEVNODES_CHANGED. A driver reload is an unplug
+// and a plug, or a new layout: the handles from before stay dead either way.
+#define CHIPSIM_NT_DRIVER       0x1000
 
 // Driver behaviours (ChipSimSetOptions).
 // After each write to a level control (Center or Space), the driver also announces a
@@ -97,9 +104,11 @@ CHIPSIM_API BOOL WINAPI ChipSimSetOptions(DWORD fdwOptions);
 CHIPSIM_API DWORD WINAPI ChipSimGetDeviceCount(void);
 // The device disappears (mixerGetNumDevs no longer counts it, its handles fail with
 // MMSYSERR_NODRIVER) and WM_DEVICECHANGE DBT_DEVICEREMOVECOMPLETE is sent to every
-// top-level window. nDevice is a physical index or CHIPSIM_ALL_CHIPS. Its record stays.
+// top-level window (DBT_DEVNODES_CHANGED for CHIPSIM_NT_DRIVER). nDevice is a physical
+// index or CHIPSIM_ALL_CHIPS. Its record stays.
 CHIPSIM_API BOOL WINAPI ChipSimUnplug(DWORD nDevice);
-// The device comes back (with the values it had) and DBT_DEVICEARRIVAL is sent.
+// The device comes back (with the values it had) and DBT_DEVICEARRIVAL is sent
+// (DBT_DEVNODES_CHANGED for CHIPSIM_NT_DRIVER).
 CHIPSIM_API BOOL WINAPI ChipSimPlug(DWORD nDevice);
 CHIPSIM_API BOOL WINAPI ChipSimIsPlugged(DWORD nDevice);
 // Sends WM_DEVICECHANGE (wParam nEvent) with a DEV_BROADCAST_DEVNODE of any node to every
@@ -107,6 +116,8 @@ CHIPSIM_API BOOL WINAPI ChipSimIsPlugged(DWORD nDevice);
 CHIPSIM_API void WINAPI ChipSimBroadcastDevNode(UINT nEvent, DWORD dwDevNode);
 // The same with a DEV_BROADCAST_PORT_A of the given port name ("COM1").
 CHIPSIM_API void WINAPI ChipSimBroadcastPort(UINT nEvent, const char* pszPort);
+// The same with DBT_DEVNODES_CHANGED and no record, as Windows 2000 and later send it.
+CHIPSIM_API void WINAPI ChipSimBroadcastDevNodesChanged(void);
 // Number of accepted writes to a control of a physical device since the layout was set
 // or the counts were cleared; 0 for an unknown control.
 CHIPSIM_API DWORD WINAPI ChipSimGetWriteCount(DWORD nDevice, DWORD dwControlID);

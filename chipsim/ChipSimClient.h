@@ -22,6 +22,7 @@ public:
             && Resolve("ChipSimIsPlugged", m_pfnIsPlugged)
             && Resolve("ChipSimBroadcastDevNode", m_pfnBroadcastDevNode)
             && Resolve("ChipSimBroadcastPort", m_pfnBroadcastPort)
+            && Resolve("ChipSimBroadcastDevNodesChanged", m_pfnBroadcastDevNodesChanged)
             && Resolve("ChipSimGetWriteCount", m_pfnGetWriteCount)
             && Resolve("ChipSimClearWriteCounts", m_pfnClearWriteCounts)
             && Resolve("ChipSimGetValue", m_pfnGetValue)
@@ -47,6 +48,7 @@ public:
     decltype(&ChipSimIsPlugged) m_pfnIsPlugged = nullptr;
     decltype(&ChipSimBroadcastDevNode) m_pfnBroadcastDevNode = nullptr;
     decltype(&ChipSimBroadcastPort) m_pfnBroadcastPort = nullptr;
+    decltype(&ChipSimBroadcastDevNodesChanged) m_pfnBroadcastDevNodesChanged = nullptr;
     decltype(&ChipSimGetWriteCount) m_pfnGetWriteCount = nullptr;
     decltype(&ChipSimClearWriteCounts) m_pfnClearWriteCounts = nullptr;
     decltype(&ChipSimGetValue) m_pfnGetValue = nullptr;

@@ -56,7 +56,7 @@ public:
         CopyName(m_pDevice->szPname, sizeof(m_pDevice->szPname), pszName);
         m_pDevice->bChip = bChip;
         m_pDevice->bPresent = TRUE;
-        m_nNextID = 1;
+        m_nNextID = (m_layout.fdwMissing & CHIPSIM_IDS_FROM_ZERO) != 0 ? 0 : 1;
         m_bHasLevels = FALSE;
     }
 
@@ -262,7 +262,7 @@ void WriteChipRecords(const CChipState& state)
     {
         char szPath[MAX_PATH];
         std::snprintf(szPath, sizeof(szPath), "%s\\%lu", CHIPSIM_RECORDS_KEY, static_cast<unsigned long>(n));
-        if (n >= state.cDevices)
+        if (n >= state.cDevices || (state.layout.fdwMissing & CHIPSIM_NT_DRIVER) != 0)
         {
             ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, szPath);
             continue;

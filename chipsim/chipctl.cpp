@@ -30,16 +30,19 @@ const char c_szUsage[] =
     "                              write a control through the mixer functions; every window\n"
     "                              that opened the device gets MM_MIXM_CONTROL_CHANGE\n"
     "  layout <name> [steps=N] [max=N] [no-volume] [no-mute] [no-center] [no-space]\n"
-    "         [notify-volume] [many-destinations] [many-sources]\n"
+    "         [notify-volume] [many-destinations] [many-sources] [ids-from-0] [nt]\n"
     "                              rebuild the chip (values to defaults, handles invalid) and\n"
     "                              write its driver records under HKEY_LOCAL_MACHINE;\n"
     "                              notify-volume: a level write also announces the 3D line's\n"
-    "                              volume control, as some drivers do\n"
+    "                              volume control, as some drivers do; ids-from-0: controls\n"
+    "                              numbered from 0; nt: no driver records, unplug and plug\n"
+    "                              announced only with DBT_DEVNODES_CHANGED (2000, XP)\n"
     "  reset                       layout srs with 16 steps and maximum 65535\n"
     "  unplug [device]             remove the chip (or one physical device) and announce it\n"
     "  plug [device]               bring it back and announce it\n"
     "  broadcast devnode <arrival|removal> <node>\n"
     "  broadcast port <arrival|removal> [name]\n"
+    "  broadcast devnodes-changed\n"
     "                              send WM_DEVICECHANGE to every top-level window\n"
     "  hold                        keep the chip's state alive until this process is ended\n"
     "\n"
@@ -249,6 +252,10 @@ int ChooseLayout(CTool& tool, const std::vector<std::string>& args)
             layout.fdwMissing |= CHIPSIM_FAULT_MANY_DESTINATIONS;
         else if (strOption == "many-sources")
             layout.fdwMissing |= CHIPSIM_FAULT_MANY_SOURCES;
+        else if (strOption == "ids-from-0")
+            layout.fdwMissing |= CHIPSIM_IDS_FROM_ZERO;
+        else if (strOption == "nt")
+            layout.fdwMissing |= CHIPSIM_NT_DRIVER;
         else
             return Usage("unknown layout option");
     }
@@ -268,6 +275,11 @@ int ChangePresence(CTool& tool, const std::vector<std::string>& args, BOOL bPlug
 
 int Broadcast(CTool& tool, const std::vector<std::string>& args)
 {
+    if (args.size() == 2 && args[1] == "devnodes-changed")
+    {
+        tool.chip.m_pfnBroadcastDevNodesChanged();
+        return 0;
+    }
     if (args.size() < 3)
         return Usage("broadcast takes a kind and an event");
     UINT nEvent = 0;

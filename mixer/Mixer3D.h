@@ -9,14 +9,18 @@
 // The driver publishes the two level controls under fixed ids.
 #define MIXER3D_CENTER_ID  39
 #define MIXER3D_SPACE_ID   38
+// The id of a control that the 3D line lacks. Drivers number their controls from 0, so 0
+// names a real control (often the master volume or mute).
+#define MIXER3D_NO_CONTROL 0xFFFFFFFF
 
 struct CMixer3D
 {
     HMIXER m_hMixer = nullptr;          // open device; null while closed
+    UINT m_nDevice = 0xFFFFFFFF;        // its mixer device id
     int m_nVariant = 0;                 // MIXER3D_SRS or MIXER3D_QSOUND
     LONG m_bMuted = 1;                  // last mute value read or written (0 = effect on)
-    DWORD m_nMuteID = 0;
-    DWORD m_nVolumeID = 0;
+    DWORD m_nMuteID = MIXER3D_NO_CONTROL;
+    DWORD m_nVolumeID = MIXER3D_NO_CONTROL;
     DWORD m_nCenterID = MIXER3D_CENTER_ID;
     DWORD m_nSpaceID = MIXER3D_SPACE_ID;
     int m_nCenterStep = 0;              // mixer units per trackbar position

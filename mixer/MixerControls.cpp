@@ -20,13 +20,15 @@ BOOL QueryControl(HMIXER hMixer, DWORD nControlID, MIXERCONTROLA* pControl)
                                                  MIXER_GETLINECONTROLSF_ONEBYID) == MMSYSERR_NOERROR;
 }
 
-DWORD GetDetail(HMIXER hMixer, DWORD nControlID)
+DWORD GetDetail(HMIXER hMixer, DWORD nControlID, MMRESULT* pResult)
 {
     DWORD dwDetail = 0;
     MIXERCONTROLDETAILS details = SingleValueDetails(nControlID, &dwDetail);
     // A failed read leaves the 0 in place.
-    GetMixerDriver().m_pfnGetControlDetails(MixerObject(hMixer), &details,
-                                            MIXER_GETCONTROLDETAILSF_VALUE);
+    const MMRESULT result = GetMixerDriver().m_pfnGetControlDetails(
+        MixerObject(hMixer), &details, MIXER_GETCONTROLDETAILSF_VALUE);
+    if (pResult != nullptr)
+        *pResult = result;
     return dwDetail;
 }
 
@@ -71,9 +73,9 @@ BOOL GetMixerControlRange(HMIXER hMixer, DWORD nControlID, DWORD* pdwMinimum,
     return TRUE;
 }
 
-LONG GetMixerBoolean(HMIXER hMixer, DWORD nControlID)
+LONG GetMixerBoolean(HMIXER hMixer, DWORD nControlID, MMRESULT* pResult)
 {
-    return static_cast<LONG>(GetDetail(hMixer, nControlID));
+    return static_cast<LONG>(GetDetail(hMixer, nControlID, pResult));
 }
 
 MMRESULT SetMixerBoolean(HMIXER hMixer, DWORD nControlID, LONG bValue)
@@ -81,9 +83,9 @@ MMRESULT SetMixerBoolean(HMIXER hMixer, DWORD nControlID, LONG bValue)
     return SetDetail(hMixer, nControlID, static_cast<DWORD>(bValue));
 }
 
-DWORD GetMixerValue(HMIXER hMixer, DWORD nControlID)
+DWORD GetMixerValue(HMIXER hMixer, DWORD nControlID, MMRESULT* pResult)
 {
-    return GetDetail(hMixer, nControlID);
+    return GetDetail(hMixer, nControlID, pResult);
 }
 
 MMRESULT SetMixerValue(HMIXER hMixer, DWORD nControlID, DWORD dwValue)

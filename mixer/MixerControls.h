@@ -18,10 +18,18 @@ BOOL MixerControlExists(HMIXER hMixer, DWORD nControlID);
 BOOL GetMixerControlRange(HMIXER hMixer, DWORD nControlID, DWORD* pdwMinimum,
                           DWORD* pdwMaximum, DWORD* pcSteps);
 
-// Reads return 0 when the driver cannot be read: callers use the value as read.
-LONG GetMixerBoolean(HMIXER hMixer, DWORD nControlID);
+// Reads return 0 when the driver cannot be read: callers use the value as read. The
+// platform result goes to *pResult when it is given.
+LONG GetMixerBoolean(HMIXER hMixer, DWORD nControlID, MMRESULT* pResult = nullptr);
 MMRESULT SetMixerBoolean(HMIXER hMixer, DWORD nControlID, LONG bValue);
-DWORD GetMixerValue(HMIXER hMixer, DWORD nControlID);
+DWORD GetMixerValue(HMIXER hMixer, DWORD nControlID, MMRESULT* pResult = nullptr);
 MMRESULT SetMixerValue(HMIXER hMixer, DWORD nControlID, DWORD dwValue);
+
+// Whether a result says that the handle's driver is gone: unloaded, or reloaded under
+// handles that stay dead.
+inline BOOL IsMixerGone(MMRESULT result)
+{
+    return result == MMSYSERR_NODRIVER || result == MMSYSERR_INVALHANDLE;
+}
 
 #endif

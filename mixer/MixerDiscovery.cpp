@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/App.h"
+#include "mixer/Mixer3D.h"
 #include "mixer/MixerDetails.h"
 #include "mixer/MixerDriver.h"
 #include "resource.h"
@@ -89,8 +90,8 @@ BOOL FindMixer3D(UINT* pnDevice, int* pnVariant, DWORD* pnMuteID, DWORD* pnVolum
 {
     *pnDevice = 0xFFFFFFFF;
     *pnVariant = 0;
-    *pnMuteID = 0;
-    *pnVolumeID = 0;
+    *pnMuteID = MIXER3D_NO_CONTROL;
+    *pnVolumeID = MIXER3D_NO_CONTROL;
     char szSrs[MIXER_SHORT_NAME_CHARS * 2] = "";
     char szQSound[MIXER_SHORT_NAME_CHARS * 2] = "";
     ::LoadStringA(AfxGetResourceHandle(), IDS_NAME_SRS, szSrs, sizeof(szSrs));

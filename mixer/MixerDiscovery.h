@@ -13,9 +13,10 @@
 
 // Scans devices, destinations and sources in that order for the first source line whose
 // short name is exactly "SRS" or "QSound" (strings IDS_NAME_SRS / IDS_NAME_QSOUND).
-// Outputs are reset on entry to 0xFFFFFFFF, 0, 0, 0; on success they hold the device
-// index, the variant and the ids of the line's volume and mute controls (an id stays 0
-// when the line has no such control). Every device opened is closed again.
+// Outputs are reset on entry to 0xFFFFFFFF, 0 and MIXER3D_NO_CONTROL twice; on success
+// they hold the device index, the variant and the ids of the line's volume and mute
+// controls (an id stays MIXER3D_NO_CONTROL when the line has no such control). Every
+// device opened is closed again.
 BOOL FindMixer3D(UINT* pnDevice, int* pnVariant, DWORD* pnMuteID, DWORD* pnVolumeID);
 
 // Whether a device broadcast may concern the chip's mixer: FALSE for anything but a

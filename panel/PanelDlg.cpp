@@ -4,6 +4,7 @@
 #include "draw/DpiScale.h"
 #include "draw/PaletteBitmap.h"
 #include "framework/App.h"
+#include "mixer/DeviceWatch.h"
 #include "mixer/MixerDiscovery.h"
 #include "panel/PanelTrayNotify.h"
 #include "support/AboutDlg.h"
@@ -152,9 +153,12 @@ void CPanelDlg::SetVariantTexts()
 }
 
 // Loads the technology's logo with its palette, and takes the colour of its top-left
-// pixel as the colour that painting leaves transparent.
+// pixel as the colour that painting leaves transparent. Another technology's logo of
+// a reopen is gone even when this one does not load.
 void CPanelDlg::LoadLogo()
 {
+    m_logoBitmap.DeleteObject();
+    m_logoPalette.DeleteObject();
     UINT nLogo = m_mixer.m_nVariant == MIXER3D_SRS ? IDB_SRS_LOGO : IDB_QSOUND_LOGO;
     HPALETTE hPalette = nullptr;
     HBITMAP hBitmap = LoadResourceBitmap(AfxGetResourceHandle(), MAKEINTRESOURCEA(nLogo), &hPalette,
@@ -487,6 +491,8 @@ void CPanelDlg::OnDestroy()
 {
     SavePresets();
     CloseMixer();
+    StopWatchingAudioInterfaces(m_hDeviceWatch);
+    m_hDeviceWatch = nullptr;
     Default();
     m_presets.clear();
     if (m_pTrayNotify != nullptr)

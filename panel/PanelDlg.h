@@ -4,6 +4,7 @@
 #define AURELON_PANELDLG_H
 
 #include <memory>
+#include <string>
 #include <vector>
 #include <windows.h>
 #include <dbt.h>
@@ -19,6 +20,10 @@ class CTaskBarButton;
 
 class CPanelDlg : public CDialog
 {
+    // The check of the binding after device changes, and the quiet time it waits for.
+    static constexpr UINT_PTR kMixerCheckTimer = 36;
+    static constexpr UINT kMixerCheckDelay = 300;
+
 public:
     enum { IDD = IDD_PANEL };
     explicit CPanelDlg(CWnd* pParent);
@@ -95,6 +100,11 @@ private:
     void LoadLogo();
     void LoadStrip();
     BOOL BindLevel(DWORD nControlID, CSliderCtrl& slider, int& nStep);
+    void ReopenMixer();
+    void CheckMixerBinding();
+    void ScheduleMixerCheck();
+    void NoteMixerResult(MMRESULT result);
+    void OnDeviceChange(WPARAM wParam, const DEV_BROADCAST_HDR* pHeader);
     void EnableControls(BOOL bEnable);
     void OnMixerControlChange(DWORD nControlID);
     void FollowLevel(DWORD nControlID, int nStep, int& nEcho, CSliderCtrl& slider);
@@ -132,6 +142,7 @@ private:
     CMixer3D m_mixer;
     int m_nModal;               // dialogs, message boxes and menus open, nested
     HWND m_hWndNoticePending;   // asks for the notice when the last of them ends
+    HANDLE m_hDeviceWatch = nullptr;    // audio interface notifications (Windows 2000 on)
 
     DECLARE_MESSAGE_MAP()
 };

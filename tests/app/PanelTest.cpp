@@ -1,6 +1,7 @@
 // The panel bound to the simulated chip: values both ways, device removal and
 // arrival, and the start without a chip (each chip's texts: the picture suite).
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "AurelonProgram.h"
 #include <dbt.h>
 #include "RegistrySandbox.h"
@@ -14,9 +15,9 @@ const DWORD kSpace = 38;
 class PanelTest : public ::testing::Test
 {
 protected:
-    void StartWith(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535)
+    void StartWith(DWORD nLayout, DWORD cSteps = 16, DWORD dwMaximum = 65535, DWORD fdwFlags = 0)
     {
-        ASSERT_TRUE(m_program.SetLayout(nLayout, cSteps, dwMaximum));
+        ASSERT_TRUE(m_program.SetLayout(nLayout, cSteps, dwMaximum, fdwFlags));
         ASSERT_TRUE(m_program.StartResident());
     }
 
@@ -103,21 +104,77 @@ TEST_F(PanelTest, MaximumBelowStepsGivesZeroStep)
     EXPECT_EQ(m_program.ChipValue(kSpace), 0u);
 }
 
-TEST_F(PanelTest, RemovalDisablesAndArrivalRebinds)
+// The driver going away and coming back, announced by its device node (Windows 95 to ME)
+// or only as some change of the devices (2000 and later): once, after a burst of quick
+// cycles, or reloaded without a level control, which no reopen can bind.
+struct CDeviceRound
 {
-    StartWith(CHIPSIM_LAYOUT_SRS);
-    ASSERT_TRUE(m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS));
-    EXPECT_TRUE(WaitUntil([&] { return !m_program.IsEnabled(IDC_CENTER); }, 5000));
+    const char* pszName;
+    DWORD fdwDriver;
+    int nQuickCycles;
+    bool bReloadBroken;
+};
+
+const CDeviceRound kRounds[] = {
+    { "DeviceNode", 0, 0, false },
+    { "DevNodesChanged", CHIPSIM_NT_DRIVER, 0, false },
+    { "TwentyQuickCycles", CHIPSIM_NT_DRIVER, 20, false },
+    { "ReloadWithoutSpace", CHIPSIM_NT_DRIVER, 0, true },
+};
+
+class DeviceRoundTest : public PanelTest, public ::testing::WithParamInterface<CDeviceRound>
+{
+};
+
+TEST_P(DeviceRoundTest, RemovalDisablesAndReturnRebinds)
+{
+    const CDeviceRound& round = GetParam();
+    StartWith(CHIPSIM_LAYOUT_SRS, 16, 65535, round.fdwDriver);
+    for (int i = 0; i < round.nQuickCycles; ++i)
+    {
+        ASSERT_TRUE(m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS));
+        ASSERT_TRUE(m_program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS));
+    }
+    if (round.bReloadBroken)
+    {
+        ASSERT_TRUE(m_program.SetLayout(CHIPSIM_LAYOUT_SRS, 16, 65535, round.fdwDriver | CHIPSIM_MISSING_SPACE));
+        m_program.m_chip.m_pfnBroadcastDevNodesChanged();
+    }
+    else
+        ASSERT_TRUE(m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS));
+    EXPECT_TRUE(WaitUntil([&] { return !m_program.IsEnabled(IDC_CENTER) && m_program.ChipHandles().empty(); }, 5000));
     for (int nID : { IDC_SPACE, IDC_ENABLED, IDC_CENTER_LABEL, IDC_PRESET1, IDC_PRESET3 })
         EXPECT_FALSE(m_program.IsEnabled(nID)) << nID;
+    if (round.bReloadBroken)
+        return;
 
-    // The chip comes back with values changed meanwhile.
+    // The chip comes back with values changed meanwhile, and one handle is in use.
     ASSERT_TRUE(m_program.m_chip.m_pfnPlug(CHIPSIM_ALL_CHIPS));
     EXPECT_TRUE(WaitUntil([&] { return m_program.IsEnabled(IDC_CENTER); }, 5000));
     ASSERT_TRUE(m_program.SetChipValue(kCenter, 4369 * 11));
     EXPECT_TRUE(WaitForSlider(IDC_CENTER, 11));
     m_program.Scroll(IDC_SPACE, 4);
     EXPECT_EQ(m_program.ChipValue(kSpace), 4369u * 4);
+    const std::string handles = m_program.ChipHandles();
+    EXPECT_EQ(std::count(handles.begin(), handles.end(), '\n'), 1) << handles;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DeviceRoundTest, ::testing::ValuesIn(kRounds),
+                         [](const ::testing::TestParamInfo<CDeviceRound>& info) { return info.param.pszName; });
+
+// Drivers number their controls from 0: a line without a mute leaves control 0 (here the
+// recording volume) alone, and a change of it is not the effect's.
+TEST_F(PanelTest, LineWithoutMuteLeavesControlZeroAlone)
+{
+    StartWith(CHIPSIM_LAYOUT_SRS, 16, 65535, CHIPSIM_MISSING_MUTE | CHIPSIM_IDS_FROM_ZERO);
+    EXPECT_TRUE(m_program.IsEnabled(IDC_CENTER));
+    EXPECT_FALSE(m_program.IsEnabled(IDC_ENABLED));
+    m_program.m_chip.m_pfnClearWriteCounts();
+    m_program.Click(IDC_ENABLED);
+    ASSERT_TRUE(m_program.SetChipValue(0, 1));
+    m_program.Sync();
+    EXPECT_EQ(m_program.WriteCount(0), 1u);
+    EXPECT_TRUE(m_program.IsChecked(IDC_ENABLED));
 }
 
 TEST_F(PanelTest, BroadcastsAboutOtherDevicesChangeNothing)

@@ -289,6 +289,32 @@ TEST_P(PictureTest, PanelAndMenusOpenAgainstThePointerAndTheScreenEdges)
     ASSERT_TRUE(m_program.Exit());
 }
 
+// A driver that comes back as the other technology, announced as Windows 2000 and XP do:
+// panel, title, labels and tray show the one now bound, as a start with it shows them.
+TEST_P(PictureTest, ReturnAsTheOtherChipShowsItsPictures)
+{
+    const CChipLook& look = Chip();
+    const DWORD nOther = look.nLayout == CHIPSIM_LAYOUT_SRS ? CHIPSIM_LAYOUT_QSOUND : CHIPSIM_LAYOUT_SRS;
+    ASSERT_TRUE(m_program.SetLayout(nOther, 16, 65535, CHIPSIM_NT_DRIVER));
+    m_tipsBefore = ShellTipWindows();
+    ASSERT_TRUE(StartResident());
+    ASSERT_TRUE(m_program.m_chip.m_pfnUnplug(CHIPSIM_ALL_CHIPS));
+    ASSERT_TRUE(WaitUntil([&] { return !m_program.IsEnabled(IDC_PRESET1); }, 5000));
+    ASSERT_TRUE(m_program.SetLayout(look.nLayout, 16, 65535, CHIPSIM_NT_DRIVER));
+    m_program.m_chip.m_pfnBroadcastDevNodesChanged();
+    ASSERT_TRUE(MoveCursorTo(200, 200));
+    ASSERT_TRUE(m_program.ShowPanel());
+    const std::string name = Name() + " returned";
+    ASSERT_NO_FATAL_FAILURE(Reach(kStates[0]));
+    ExpectPanelReference(0, name);
+    ExpectTrayIcon(kStates[0], name);
+    EXPECT_EQ(m_program.ControlText(IDC_CENTER_LABEL), look.pszCenterLabel);
+    EXPECT_EQ(m_program.ControlText(IDC_SPACE_LABEL), look.pszSpaceLabel);
+    EXPECT_EQ(WindowText(m_program.Panel()), look.pszProduct);
+    EXPECT_EQ(ShellTipsBesides(m_tipsBefore), std::string(" \"") + look.pszProduct + "\"");
+    ASSERT_TRUE(m_program.Exit());
+}
+
 std::string LookName(const ::testing::TestParamInfo<CPanelLook>& info)
 {
     return std::string(info.param.pChip->pszName) + "_" + std::to_string(info.param.nDpi);

@@ -195,6 +195,18 @@ class Suite:
         poll(lambda: self.d.dialog(ABOUT_TITLE) is None, "the About box to close")
         self.d.open_panel()
 
+    def case_driver_reload_rebinds(self):
+        # Windows 2000 and XP announce a reloaded driver only with DBT_DEVNODES_CHANGED, and
+        # the handles from before stay dead: the panel binds the new driver by itself.
+        self.d.chip("layout", "srs", "nt")
+        self.d.chip("broadcast", "devnodes-changed")
+        poll(lambda: "handle " in self.d.chip("show"), "the panel's handle on the reloaded driver")
+        self.d.open_panel()
+        enabled = self.controls()[ID_ENABLED]
+        for mute in (1, 0):
+            self.d.click(enabled.left + 6, enabled.center[1])
+            poll(lambda: self.d.chip_value("mute") == mute, "the reloaded chip's mute at %d" % mute)
+
     def case_exit_writes_presets(self):
         self.d.choose(self.d.open_tray_menu(), 2, 3)
         poll(lambda: self.process.poll() is not None, "the program's end", timeout=15)
@@ -234,7 +246,7 @@ class Suite:
         cases = [self.case_panel_placement, self.case_presets_light_and_set_chip,
                  self.case_slider_drag_and_keys, self.case_enabled_mutes,
                  self.case_description_tooltip, self.case_keys_and_other_window_hide,
-                 self.case_about_blocks_tray, self.case_exit_writes_presets,
+                 self.case_about_blocks_tray, self.case_driver_reload_rebinds, self.case_exit_writes_presets,
                  self.case_second_start_notice]
         for case in cases:
             name = case.__name__[len("case_"):]

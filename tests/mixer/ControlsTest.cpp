@@ -51,7 +51,7 @@ TEST(Mixer3DRecord, StartsUnboundWithTheFixedLevelIds)
     EXPECT_EQ(38u, mixer.m_nSpaceID);
     EXPECT_EQ(0, mixer.m_nCenterStep + mixer.m_nSpaceStep + mixer.m_nCenterEcho + mixer.m_nSpaceEcho
                      + mixer.m_nVolumeEcho + mixer.m_nVariant);
-    EXPECT_EQ(0u, mixer.m_nMuteID + mixer.m_nVolumeID);
+    EXPECT_EQ(0xFFFFFFFFu, mixer.m_nMuteID & mixer.m_nVolumeID);
 }
 
 TEST_F(CControlsTest, OpenFailsWithoutOutputOrDevice)

@@ -29,8 +29,8 @@ void ExpectNothingFound(const CFound& found)
     EXPECT_FALSE(found.bFound);
     EXPECT_EQ(0xFFFFFFFFu, found.nDevice);
     EXPECT_EQ(0, found.nVariant);
-    EXPECT_EQ(0u, found.nMuteID);
-    EXPECT_EQ(0u, found.nVolumeID);
+    EXPECT_EQ(0xFFFFFFFFu, found.nMuteID);
+    EXPECT_EQ(0xFFFFFFFFu, found.nVolumeID);
 }
 
 // The control sits on a line of that exact name and has that type.
@@ -71,22 +71,22 @@ TEST_F(CDiscoveryTest, FindsQSound)
     ExpectControl(0, found.nMuteID, "QSound", MIXERCONTROL_CONTROLTYPE_MUTE, 1);
 }
 
-TEST_F(CDiscoveryTest, QSoundWithoutMuteIsFoundWithMuteIdZero)
+TEST_F(CDiscoveryTest, QSoundWithoutMuteIsFoundWithoutMuteId)
 {
     SetChipLayout(CHIPSIM_LAYOUT_QSOUND, CHIPSIM_MISSING_MUTE);
     const CFound found = Find();
     ASSERT_TRUE(found.bFound);
     EXPECT_EQ(MIXER3D_QSOUND, found.nVariant);
-    EXPECT_EQ(0u, found.nMuteID);
+    EXPECT_EQ(0xFFFFFFFFu, found.nMuteID);
     ExpectControl(0, found.nVolumeID, "QSound", MIXERCONTROL_CONTROLTYPE_VOLUME, 1);
 }
 
-TEST_F(CDiscoveryTest, SrsWithoutVolumeIsFoundWithVolumeIdZero)
+TEST_F(CDiscoveryTest, SrsWithoutVolumeIsFoundWithoutVolumeId)
 {
     SetChipLayout(CHIPSIM_LAYOUT_SRS, CHIPSIM_MISSING_VOLUME);
     const CFound found = Find();
     ASSERT_TRUE(found.bFound);
-    EXPECT_EQ(0u, found.nVolumeID);
+    EXPECT_EQ(0xFFFFFFFFu, found.nVolumeID);
     ExpectControl(0, found.nMuteID, "SRS", MIXERCONTROL_CONTROLTYPE_MUTE, 1);
 }
 

@@ -2,6 +2,7 @@
 // writing user input, and following the driver's change notifications.
 #include "panel/PanelDlg.h"
 #include "app/TaskBarButton.h"
+#include "framework/App.h"
 #include "mixer/DeviceWatch.h"
 #include "mixer/MixerControls.h"
 #include "mixer/MixerDiscovery.h"

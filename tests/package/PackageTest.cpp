@@ -521,7 +521,7 @@ TEST_F(PackageTest, InstallRunUpgradeAndUninstallKeepTheUsersPresets)
     EXPECT_TRUE(WaitUntil([&] { return m_program.SliderPos(IDC_CENTER) == static_cast<int>(dwCenter) &&
                                        m_program.SliderPos(IDC_SPACE) == static_cast<int>(dwSpace); }, 5000));
     ASSERT_TRUE(m_program.Exit());
-    const std::string userPresets = UserPresets();   // all three, written at exit
+    const std::string userPresets = UserPresets();   // the user's own, kept
     ASSERT_NE(userPresets.find("Mine"), std::string::npos);
 
     // The same package again changes nothing.
@@ -627,7 +627,7 @@ TEST_F(PackageTest, UpgradeAndUninstallEndTheRunningProgramFirst)
     EXPECT_TRUE(m_program.Process().WaitForExit(10000, &dwExitCode));
     EXPECT_EQ(dwExitCode, 0u);
     ASSERT_NO_FATAL_FAILURE(ExpectInstalled(kLayout, m_upgrade));
-    EXPECT_NE(UserPresets(), "");   // saved on the way out
+    EXPECT_EQ(UserPresets(), "");   // nothing was changed, so nothing is written
 
     // It comes back, from the new file, with its icon.
     HWND hBack = nullptr;

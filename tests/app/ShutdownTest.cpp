@@ -52,9 +52,17 @@ protected:
         ASSERT_TRUE(TrayIconPresent(m_program.TrayReceiver()));
     }
 
+    // The panel is a dialog with the program's title too, and may be shown: it never counts.
     HWND WaitForOwnDialog(const char* pszCaption)
     {
-        return WaitForDialog(pszCaption, m_program.Process().GetId());
+        HWND hFound = nullptr;
+        WaitUntil([&] {
+            for (HWND hWnd : FindTopWindows("#32770", pszCaption, m_program.Process().GetId()))
+                if (hWnd != m_program.Panel() && ::IsWindowVisible(hWnd))
+                    hFound = hWnd;
+            return hFound != nullptr;
+        });
+        return hFound;
     }
 
     HWND WaitForMenu()
